@@ -1,0 +1,42 @@
+// What a split job needs from the main dialog: its field texts and piece
+// size, message boxes owned by it, the overwrite dialog, progress, and the
+// switch between idle and splitting. The dialog implements it for real; the
+// tests implement it with scripted answers.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+class SplitHost {
+public:
+    virtual ~SplitHost() = default;
+
+    // The file box (1000) and folder box (1001) texts, at most 511 characters.
+    virtual std::string fileFieldText() = 0;
+    virtual std::string folderFieldText() = 0;
+    // The piece size chosen in the size controls, in bytes.
+    virtual int64_t pieceSize() = 0;
+
+    // A message box owned by the main dialog with the title "Brindle 1.31";
+    // style and answer as in message_box.h.
+    virtual int messageBox(const std::string& text, unsigned style) = 0;
+    // The "Confirm File Overwrite" dialog: IDYES, IDNO or IDYESTOALL.
+    virtual int confirmOverwrite(const std::string& path) = 0;
+
+    // Idle (true) or splitting (false) state of the main dialog.
+    virtual void setSplitControls(bool enable) = 0;
+    // Progress bar position (0 to 100) and the status bar's percentage text.
+    virtual void setProgress(int percent) = 0;
+    virtual void setStatusText(const std::string& text) = 0;
+    // Drain the worker's own message queue through the main dialog.
+    virtual void pumpMessages() = 0;
+    virtual void setArrowCursor() = 0;
+    // Moves the dialog's current file and folder to the front of the recent lists.
+    virtual void rememberRecent() = 0;
+
+    // The combiner program's template (the finished combiner file);
+    // false when it cannot be found or loaded.
+    virtual bool loadCombinerTemplate(std::vector<unsigned char>& image) = 0;
+};

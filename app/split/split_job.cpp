@@ -1,0 +1,1 @@
+#include "split_job.h"

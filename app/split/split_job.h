@@ -1,0 +1,42 @@
+// A split job: preparation of the request, the pieces, and its one end.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+
+#include "split_host.h"
+
+// 1.44 MB floppy: 1,457,664 bytes.
+const int64_t FLOPPY_PIECE_SIZE = 1457664;
+// The most pieces a split makes. The combiner's count slot holds nine digits
+// and its terminator, so a count of 1,000,000,000 or more cannot be passed on.
+const int64_t MAX_PIECE_COUNT = 999999999;
+
+struct SplitJob {
+    std::string filePath;      // the file field as typed
+    std::string piecesFolder;  // trimmed, absolute, ending with a backslash
+    bool onRemovableDrive = false;
+    int64_t pieceSize = 0;
+    int64_t fileSize = 0;
+    int64_t pieceCount = 0;
+};
+
+// The worker's whole job: prepare, write the pieces, write the combiner, and
+// end through endSplitJob on every way out.
+void runSplitJob(SplitHost& host);
+
+// The one end of every job: arrow cursor, flags cleared, after a success the
+// recent lists and the report, then the dialog back to idle.
+void endSplitJob(SplitHost& host, bool success, const std::string& filePath);
+
+// "Create_" + the file name without its extension + ".exe".
+std::string CombinerProgramName(const std::string& filePath);
+
+// "Please insert disk %s in drive %s" with OK and Cancel; true for OK.
+bool askForDisk(SplitHost& host, int64_t diskNumber, const std::string& drive);
+
+// The rule before replacing a file of the job: unless "Yes to All" was
+// given, an existing readable file is offered in the overwrite dialog.
+// True when the job may go on (Yes to All also sets overwriteAll).
+bool mayReplaceFile(SplitHost& host, const std::string& path);

@@ -1,0 +1,31 @@
+// Real files for tests under Wine: fresh folders, files with known bytes,
+// and whole-file comparisons.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+// A new, empty folder under the temporary folder, ending with a backslash.
+std::string MakeTestFolder();
+// Removes a folder made by MakeTestFolder with everything in it.
+void RemoveTestFolder(const std::string& folder);
+
+// The byte at `offset` of a pattern file with the given seed.
+unsigned char PatternByte(int64_t offset, unsigned seed);
+// Writes `size` pattern bytes.
+void WritePatternFile(const std::string& path, int64_t size, unsigned seed = 1);
+void WriteTextFile(const std::string& path, const std::string& bytes);
+std::vector<unsigned char> ReadWholeFile(const std::string& path);
+// Reads `count` bytes at `offset` (64-bit).
+std::vector<unsigned char> ReadRange(const std::string& path, int64_t offset, size_t count);
+// Whether the file holds exactly the pattern bytes [offset, offset + size).
+bool HoldsPattern(const std::string& path, int64_t offset, int64_t size, unsigned seed = 1);
+bool FileExists(const std::string& path);
+
+// A Windows path for a path on the Linux side (Z:\...).
+std::string WindowsPathOf(const std::string& unixPath);
+// Runs a Linux command from the Windows side through /bin/sh -c and waits
+// for it; false when it could not be started.
+bool RunUnixCommand(const std::string& command);

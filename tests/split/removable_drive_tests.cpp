@@ -169,3 +169,25 @@ TEST_F(RemovableDrive, NoDiskInTheDriveCountsAsNoRoom)
     EXPECT_TRUE(fakeCombinerWriter.calls.empty());
     ExpectEndedWithoutReport();
 }
+
+TEST_F(RemovableDrive, WriteThatFailsOnAFullDiskIsReported)
+{
+    std::string small = drivesFolder + "/small";
+    if (!isFolder(WindowsPathOf(small).c_str())) GTEST_SKIP() << "no small tmpfs disk";
+    Insert("small");
+    WriteTextFile("A:\\r.bin.1", "old");
+    // The disk fills up between the room check and the write.
+    std::string filler = WindowsPathOf(small + "/filler");
+    host.onEvent = [&](const std::string& line) {
+        if (line == "overwrite: A:\\r.bin.1") WritePatternFile(filler, 1900000);
+    };
+    host.boxAnswers = {box::ANSWER_OK};
+    host.overwriteAnswers = {box::ANSWER_YES};
+    Split(MakeSource("r.bin", 1000000), "A:\\", 1000000);
+    DeleteFileA(filler.c_str());
+    DeleteFileA("A:\\r.bin.1");
+    EXPECT_EQ(Boxes().back(),
+              Info("An error occurred while writing to the file\n\"A:\\r.bin.1\""));
+    EXPECT_TRUE(fakeCombinerWriter.calls.empty());
+    ExpectEndedWithoutReport();
+}

@@ -53,6 +53,9 @@ private:
     bool NeedWindow(StepOutcome& outcome);
     HWND ControlOf(const std::string& idText, StepOutcome& outcome);
     HWND WaitForWindow(const std::string& title, const std::string& className, bool owned);
+    // Waits for an owned message box with this title and, unless `text` is
+    // empty, this text; NULL with `outcome` set when none comes.
+    HWND WaitForBox(const std::string& title, const std::string& text, StepOutcome& outcome);
 
     // Set-up and files.
     StepOutcome Set(const Args& args);
@@ -62,9 +65,12 @@ private:
     StepOutcome MakeSparse(const Args& args);
     StepOutcome Compare(const Args& args);
     StepOutcome WaitFile(const Args& args);
+    StepOutcome WaitExists(const Args& args);
+    StepOutcome WaitGone(const Args& args);
     StepOutcome ExpectFile(const Args& args);
     StepOutcome ExpectNoFile(const Args& args);
     StepOutcome ExpectFiles(const Args& args);
+    StepOutcome ExpectFileCount(const Args& args);
     StepOutcome NoteSize(const Args& args);
     StepOutcome Remove(const Args& args);
     StepOutcome Mkdir(const Args& args);
@@ -82,6 +88,7 @@ private:
     StepOutcome WaitClosed(const Args& args);
     StepOutcome Close(const Args& args);
     StepOutcome Box(const Args& args);
+    StepOutcome ExpectBox(const Args& args);
     StepOutcome ExpectNoBox(const Args& args);
     StepOutcome Move(const Args& args);
     StepOutcome ExpectPosition(const Args& args);

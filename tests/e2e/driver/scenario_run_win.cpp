@@ -99,9 +99,12 @@ ScenarioRun::ScenarioRun(const std::map<std::string, std::string>& startVariable
         {"make-sparse", {&ScenarioRun::MakeSparse, 2, 3}},
         {"compare", {&ScenarioRun::Compare, 2, 2}},
         {"wait-file", {&ScenarioRun::WaitFile, 2, 2}},
+        {"wait-exists", {&ScenarioRun::WaitExists, 1, 1}},
+        {"wait-gone", {&ScenarioRun::WaitGone, 1, 1}},
         {"expect-file", {&ScenarioRun::ExpectFile, 1, 2}},
         {"expect-no-file", {&ScenarioRun::ExpectNoFile, 1, 1}},
         {"expect-files", {&ScenarioRun::ExpectFiles, 1, 10000}},
+        {"expect-file-count", {&ScenarioRun::ExpectFileCount, 2, 2}},
         {"note-size", {&ScenarioRun::NoteSize, 2, 2}},
         {"remove", {&ScenarioRun::Remove, 1, 1}},
         {"mkdir", {&ScenarioRun::Mkdir, 1, 1}},
@@ -117,6 +120,7 @@ ScenarioRun::ScenarioRun(const std::map<std::string, std::string>& startVariable
         {"wait-closed", {&ScenarioRun::WaitClosed, 0, 0}},
         {"close", {&ScenarioRun::Close, 0, 0}},
         {"box", {&ScenarioRun::Box, 3, 5}},
+        {"expect-box", {&ScenarioRun::ExpectBox, 2, 2}},
         {"expect-no-box", {&ScenarioRun::ExpectNoBox, 1, 1}},
         {"move", {&ScenarioRun::Move, 2, 2}},
         {"expect-position", {&ScenarioRun::ExpectPosition, 2, 2}},
@@ -325,6 +329,20 @@ StepOutcome ScenarioRun::WaitFile(const Args& args)
     return {};
 }
 
+StepOutcome ScenarioRun::WaitExists(const Args& args)
+{
+    if (!WaitUntil([&] { return GetFileAttributesA(args[0].c_str()) != INVALID_FILE_ATTRIBUTES; }))
+        return Fail(args[0] + " there", "it never appeared");
+    return {};
+}
+
+StepOutcome ScenarioRun::WaitGone(const Args& args)
+{
+    if (!WaitUntil([&] { return GetFileAttributesA(args[0].c_str()) == INVALID_FILE_ATTRIBUTES; }))
+        return Fail(args[0] + " gone", "it is still there");
+    return {};
+}
+
 StepOutcome ScenarioRun::ExpectFile(const Args& args)
 {
     long long size = 0;
@@ -348,6 +366,15 @@ StepOutcome ScenarioRun::ExpectFiles(const Args& args)
     std::sort(expected.begin(), expected.end());
     std::vector<std::string> actual = FolderFiles(args[0]);
     if (actual != expected) return Fail("the files " + Joined(expected), Joined(actual));
+    return {};
+}
+
+StepOutcome ScenarioRun::ExpectFileCount(const Args& args)
+{
+    long long expected = 0;
+    if (!ParseInteger(args[1], expected)) return Fail("a number of files", args[1]);
+    size_t count = FolderFiles(args[0]).size();
+    if ((long long)count != expected) return Fail(args[1] + " files in " + args[0], Number((long long)count) + " files");
     return {};
 }
 
@@ -482,25 +509,45 @@ StepOutcome ScenarioRun::Close(const Args&)
     return {};
 }
 
+HWND ScenarioRun::WaitForBox(const std::string& title, const std::string& text, StepOutcome& outcome)
+{
+    if (!NeedProgram(outcome)) return NULL;
+    HWND box = WaitForWindow(title, DIALOG_CLASS, true);
+    if (!box) {
+        outcome = Fail("a message box " + Quoted(title) + (text.empty() ? "" : " saying " + Quoted(text)), "none appeared");
+        return NULL;
+    }
+    std::string seen;
+    if (!text.empty() && !WaitUntil([&] { return (seen = MessageBoxText(box)) == text; })) {
+        outcome = Fail("the text " + Quoted(text), Quoted(seen));
+        return NULL;
+    }
+    return box;
+}
+
 // box TITLE [expect TEXT] answer BUTTON
 StepOutcome ScenarioRun::Box(const Args& args)
 {
-    StepOutcome outcome;
-    if (!NeedProgram(outcome)) return outcome;
     bool hasText = args.size() == 5 && args[1] == "expect" && args[3] == "answer";
     if (!hasText && !(args.size() == 3 && args[1] == "answer"))
         return Fail("box TITLE [expect TEXT] answer BUTTON", "other arguments");
+    StepOutcome outcome;
+    HWND box = WaitForBox(args[0], hasText ? args[2] : "", outcome);
+    if (!box) return outcome;
     std::string answer = args.back();
-    HWND box = WaitForWindow(args[0], DIALOG_CLASS, true);
-    if (!box) return Fail("a message box " + Quoted(args[0]), "none appeared");
-    std::string text;
-    if (hasText && !WaitUntil([&] { return (text = MessageBoxText(box)) == args[2]; }))
-        return Fail("the text " + Quoted(args[2]), Quoted(text));
     HWND button = GetDlgItem(box, ButtonId(answer));
     if (!button || !IsWindowVisible(button)) return Fail("a button " + answer, "no such button in the box");
     PressButton(button);
     if (!WaitUntil([&] { return !IsWindow(box); })) return Fail("the box closed by " + answer, "it stays open");
     return {};
+}
+
+// The box stays open: the scenario does something first, then answers.
+StepOutcome ScenarioRun::ExpectBox(const Args& args)
+{
+    StepOutcome outcome;
+    WaitForBox(args[0], args[1], outcome);
+    return outcome;
 }
 
 StepOutcome ScenarioRun::ExpectNoBox(const Args& args)

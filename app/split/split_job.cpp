@@ -1,1 +1,335 @@
 #include "split_job.h"
+
+#include <stdio.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "combiner_writer.h"
+#include "file_system.h"
+#include "job_flags.h"
+#include "message_box.h"
+#include "path_text_string.h"
+#include "piece_names.h"
+#include "shared_constants.h"
+
+namespace {
+
+const char* const OUT_OF_MEMORY_TEXT = "There is not enough memory to split the file.";
+
+// What a job holds from its first step to its end. Leaving scope closes the
+// files and releases the buffer; nothing on disk is ever deleted.
+struct JobResources {
+    std::unique_ptr<unsigned char[]> buffer;
+    RawFile source;
+    RawFile piece;
+};
+
+std::string Quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+// Shows the refusal or error and ends the job, not successful.
+void FailJob(SplitHost& host, const std::string& text)
+{
+    host.messageBox(text, box::INFORMATION);
+    endSplitJob(host, false, "");
+}
+
+bool AskYes(SplitHost& host, const std::string& question)
+{
+    return host.messageBox(question, box::QUESTION) == box::ANSWER_YES;
+}
+
+std::string CutToFieldLength(const std::string& text)
+{
+    return text.substr(0, MAX_TEXT - 1);
+}
+
+// Trimmed, absolute, ending with a backslash. Relative folders go under the
+// root of the current directory.
+std::string AbsoluteFolder(const std::string& typed)
+{
+    char folder[MAX_TEXT];
+    CopyText(folder, sizeof folder, typed.c_str(), typed.size());
+    TrimLeading(folder);
+    TrimTrailing(folder);
+    std::string result = folder;
+    bool isNetworkPath = result.compare(0, 2, "\\\\") == 0;
+    bool hasDrive = result.size() >= 2 && result[1] == ':';
+    if (!isNetworkPath && !hasDrive) {
+        char current[MAX_TEXT];
+        std::string root = GetCurrentFolder(current, sizeof current) ? RootOfPath(current) : "\\";
+        result = root + result;
+    }
+    if (result.empty() || result.back() != '\\') result += '\\';
+    return result;
+}
+
+// The folder question or the root-folder question; false ends the job.
+bool PrepareFolder(SplitHost& host, SplitJob& job)
+{
+    std::string root = RootOfPath(job.piecesFolder);
+    job.onRemovableDrive = isRemovableDrive(root.c_str());
+    if (job.onRemovableDrive) {
+        if (IsRootFolder(job.piecesFolder)) return true;
+        if (!AskYes(host,
+                    "Brindle can split only to the root folder on removable drives.\n"
+                    "The pieces will be created in " + root + ".  OK to proceed?")) {
+            endSplitJob(host, false, "");
+            return false;
+        }
+        job.piecesFolder = root;
+        return true;
+    }
+    if (isFolder(job.piecesFolder.c_str())) return true;
+    if (!AskYes(host, "The folder " + Quoted(job.piecesFolder) +
+                          " does not exist.\nDo you want the folder to be created?")) {
+        endSplitJob(host, false, "");
+        return false;
+    }
+    if (job.piecesFolder.size() >= MAX_TEXT || !CreateFolderPath(job.piecesFolder.c_str())) {
+        FailJob(host, "Unable to create the folder\n" + Quoted(job.piecesFolder));
+        return false;
+    }
+    return true;
+}
+
+std::string FileCannotBeCopiedText(const std::string& filePath)
+{
+    return "The file " + Quoted(filePath) + "\nis either in use or does not exist.";
+}
+
+// Reads and checks the request; on the way out of every refusal the job has
+// been ended. True with the source open and the dialog splitting.
+bool prepareSplitJob(SplitHost& host, SplitJob& job, JobResources& resources)
+{
+    overwriteAll = false;
+    resources.buffer.reset(new (std::nothrow) unsigned char[COPY_BUFFER_SIZE]);
+    if (!resources.buffer) {
+        FailJob(host, OUT_OF_MEMORY_TEXT);
+        return false;
+    }
+
+    job.filePath = CutToFieldLength(host.fileFieldText());
+    if (job.filePath.empty()) {
+        FailJob(host, "You must specify a file to split.");
+        return false;
+    }
+    if (!canOpenForReading(job.filePath.c_str())) {
+        FailJob(host, "Unable to open the file " + Quoted(job.filePath) +
+                          ".\nThe file is in use or it does not exist.");
+        return false;
+    }
+
+    std::string folder = CutToFieldLength(host.folderFieldText());
+    if (folder.empty()) {
+        FailJob(host, "You must specify a folder for the pieces.");
+        return false;
+    }
+    job.piecesFolder = AbsoluteFolder(folder);
+    if (!PrepareFolder(host, job)) return false;
+
+    job.pieceSize = host.pieceSize();
+    if (job.pieceSize <= 0) {
+        FailJob(host, "The size of the pieces must be greater than 0.");
+        return false;
+    }
+    job.fileSize = getFileSize(job.filePath.c_str());
+    if (job.fileSize < 0) {
+        // The file went away after it was checked.
+        FailJob(host, FileCannotBeCopiedText(job.filePath));
+        return false;
+    }
+    job.pieceCount = job.fileSize / job.pieceSize + (job.fileSize % job.pieceSize != 0 ? 1 : 0);
+    if (job.pieceCount > MAX_PIECE_COUNT) {
+        FailJob(host, "Brindle will only create a maximum of " +
+                          FormatWithSeparators(MAX_PIECE_COUNT) +
+                          " pieces.\nPlease increase the size of the pieces to reduce the total "
+                          "number of pieces.");
+        return false;
+    }
+
+    host.setSplitControls(false);
+    if (!resources.source.open(job.filePath.c_str(), RawFile::ForReading)) {
+        FailJob(host, FileCannotBeCopiedText(job.filePath));
+        return false;
+    }
+    return true;
+}
+
+// Waits until the piece fits; false ends the job (its message already shown).
+bool MakeRoomForPiece(SplitHost& host, const SplitJob& job, int64_t pieceBytes)
+{
+    std::string drive = DriveName(job.piecesFolder);
+    while (getFreeSpace(job.piecesFolder.c_str()) < pieceBytes) {
+        if (!job.onRemovableDrive) {
+            FailJob(host, "There is not enough free space on drive " + drive +
+                              " to complete the operation.");
+            return false;
+        }
+        std::string question = "Please insert a disk with at least " +
+                               FormatWithSeparators(pieceBytes) +
+                               " bytes of free space in drive " + drive;
+        if (host.messageBox(question, box::ROOM_REQUEST) == box::ANSWER_CANCEL) {
+            endSplitJob(host, false, "");
+            return false;
+        }
+    }
+    return true;
+}
+
+void ShowProgress(SplitHost& host, int64_t bytesCopied, int64_t fileSize)
+{
+    int percent = (int)(bytesCopied * 100 / fileSize);
+    waitWhilePaused();  // the percentage stands still while Cancel is being asked
+    host.setProgress(percent);
+    char text[32];
+    snprintf(text, sizeof text, "  %d%%", percent);
+    host.setStatusText(text);
+    host.pumpMessages();
+}
+
+enum class CopyResult { Done, Failed };
+
+// Copies the next pieceBytes bytes of the source into the open piece.
+CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& resources,
+                         int64_t pieceBytes, int64_t& bytesCopied)
+{
+    size_t largestChunk = job.onRemovableDrive ? REMOVABLE_CHUNK_SIZE : COPY_BUFFER_SIZE;
+    while (pieceBytes > 0) {
+        size_t chunk = (size_t)std::min<int64_t>(pieceBytes, (int64_t)largestChunk);
+        if (!resources.source.readExact(resources.buffer.get(), chunk)) {
+            FailJob(host, "An error occurred while reading from the file\n" + Quoted(job.filePath));
+            return CopyResult::Failed;
+        }
+        if (!resources.piece.writeExact(resources.buffer.get(), chunk)) {
+            FailJob(host, "An error occurred while writing to the file\n" +
+                              Quoted(resources.piece.path()));
+            return CopyResult::Failed;
+        }
+        bytesCopied += (int64_t)chunk;
+        ShowProgress(host, bytesCopied, job.fileSize);
+        pieceBytes -= (int64_t)chunk;
+        if (cancelCheckpoint()) break;
+    }
+    return CopyResult::Done;
+}
+
+// One piece: disk, room, overwrite question, create, copy. False when the job
+// has been ended.
+bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
+                int32_t pieceNumber, int64_t remaining, int64_t& bytesCopied)
+{
+    char piecePath[MAX_TEXT];
+    bool pathFits = PieceFileName(piecePath, sizeof piecePath, job.piecesFolder.c_str(),
+                                  FileNamePart(job.filePath.c_str()), pieceNumber,
+                                  (int32_t)job.pieceCount);
+    if (job.onRemovableDrive && !askForDisk(host, pieceNumber, DriveName(job.piecesFolder))) {
+        endSplitJob(host, false, "");
+        return false;
+    }
+    int64_t pieceBytes = std::min(remaining, job.pieceSize);
+    if (!MakeRoomForPiece(host, job, pieceBytes)) return false;
+    // A path too long for its buffer is never offered for overwriting or created.
+    if (pathFits && !mayReplaceFile(host, piecePath)) {
+        endSplitJob(host, false, "");
+        return false;
+    }
+    if (!pathFits || !resources.piece.open(piecePath, RawFile::ForWriting)) {
+        FailJob(host, "Unable to create the file " + Quoted(piecePath));
+        return false;
+    }
+    if (!cancelCheckpoint() &&
+        CopyIntoPiece(host, job, resources, pieceBytes, bytesCopied) == CopyResult::Failed)
+        return false;
+    resources.piece.close();
+    return true;
+}
+
+void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
+{
+    resources.source.close();
+    resources.buffer.reset();
+    if (cancelCheckpoint()) {
+        endSplitJob(host, false, "");
+        return;
+    }
+    switch (WriteCombinerProgram(host, job.filePath, job.piecesFolder, (int32_t)job.pieceCount,
+                                 job.fileSize)) {
+    case CombinerWriteResult::Written:
+        endSplitJob(host, !cancelCheckpoint(), job.filePath);
+        break;
+    case CombinerWriteResult::TemplateUnavailable:
+        endSplitJob(host, false, "");
+        break;
+    case CombinerWriteResult::JobStopped:
+        break;  // the writer has ended the job
+    }
+}
+
+void writePieces(SplitHost& host, const SplitJob& job, JobResources& resources)
+{
+    host.setStatusText("  0%");
+    host.pumpMessages();
+    splitInProgress = true;
+
+    int64_t remaining = job.fileSize;
+    int32_t pieceNumber = 1;
+    int64_t bytesCopied = 0;
+    bool cancelled = cancelCheckpoint();
+    while (!cancelled && remaining > 0) {
+        if (!WritePiece(host, job, resources, pieceNumber, remaining, bytesCopied)) return;
+        remaining -= job.pieceSize;
+        ++pieceNumber;
+        cancelled = cancelCheckpoint();
+    }
+    FinishJob(host, job, resources);
+}
+
+}  // namespace
+
+void runSplitJob(SplitHost& host)
+{
+    SplitJob job;
+    JobResources resources;
+    if (prepareSplitJob(host, job, resources)) writePieces(host, job, resources);
+}
+
+std::string CombinerProgramName(const std::string& filePath)
+{
+    return "Create_" + BaseName(filePath) + ".exe";
+}
+
+void endSplitJob(SplitHost& host, bool success, const std::string& filePath)
+{
+    host.setArrowCursor();
+    splitInProgress = false;
+    cancelRequested = false;
+    if (success) {
+        std::string report = "'" + FileNamePart(filePath) +
+                             "' was split successfully.\n\nBrindle has produced a program named '" +
+                             CombinerProgramName(filePath) + "' that will recreate the file.";
+        host.rememberRecent();
+        host.messageBox(report, box::INFORMATION);
+    }
+    host.setSplitControls(true);
+    host.setProgress(0);
+    host.setStatusText("");
+}
+
+bool askForDisk(SplitHost& host, int64_t diskNumber, const std::string& drive)
+{
+    std::string text = "Please insert disk " + FormatDecimal(diskNumber) + " in drive " + drive;
+    return host.messageBox(text, box::DISK_REQUEST) == box::ANSWER_OK;
+}
+
+bool mayReplaceFile(SplitHost& host, const std::string& path)
+{
+    if (overwriteAll || !canOpenForReading(path.c_str())) return true;
+    int answer = host.confirmOverwrite(path);
+    if (answer == IDYESTOALL) overwriteAll = true;
+    return answer == IDYESTOALL || answer == box::ANSWER_YES;
+}

@@ -17,8 +17,7 @@ std::string BoxEntry(unsigned style, const std::string& text)
 int ScriptedSplitHost::messageBox(const std::string& text, unsigned style)
 {
     boxes.push_back(BoxEntry(style, text));
-    log.push_back("box " + BoxEntry(style, text));
-    if (onMessageBox) onMessageBox(text, style);
+    record("box " + BoxEntry(style, text));
     if ((style & 0xF) == box::OK) return box::ANSWER_OK;
     if (boxAnswers.empty()) {
         ADD_FAILURE() << "unexpected question: " << text;
@@ -31,7 +30,7 @@ int ScriptedSplitHost::messageBox(const std::string& text, unsigned style)
 
 int ScriptedSplitHost::confirmOverwrite(const std::string& path)
 {
-    log.push_back("overwrite: " + path);
+    record("overwrite: " + path);
     if (overwriteAnswers.empty()) {
         ADD_FAILURE() << "unexpected overwrite question: " << path;
         return box::ANSWER_NO;
@@ -43,19 +42,24 @@ int ScriptedSplitHost::confirmOverwrite(const std::string& path)
 
 void ScriptedSplitHost::setSplitControls(bool enable)
 {
-    log.push_back(enable ? "controls: idle" : "controls: splitting");
+    record(enable ? "controls: idle" : "controls: splitting");
 }
 
 void ScriptedSplitHost::setProgress(int percent)
 {
     progress.push_back(percent);
-    log.push_back("progress: " + std::to_string(percent));
-    if (onProgress) onProgress(percent);
+    record("progress: " + std::to_string(percent));
 }
 
 void ScriptedSplitHost::setStatusText(const std::string& text)
 {
-    log.push_back("status: " + text);
+    record("status: " + text);
+}
+
+void ScriptedSplitHost::record(const std::string& line)
+{
+    log.push_back(line);
+    if (onEvent) onEvent(line);
 }
 
 bool ScriptedSplitHost::loadCombinerTemplate(std::vector<unsigned char>& image)

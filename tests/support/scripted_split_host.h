@@ -19,10 +19,9 @@ public:
     // question with no answer left fails the test and answers Cancel / No.
     std::deque<int> boxAnswers;
     std::deque<int> overwriteAnswers;
-    // Called before a message box is answered (e.g. to swap a disk).
-    std::function<void(const std::string& text, unsigned style)> onMessageBox;
-    // Called on every progress update (e.g. to request a cancel mid-way).
-    std::function<void(int percent)> onProgress;
+    // Called after every line of the log is written, before a question is
+    // answered (e.g. to swap a disk, or to request a cancel at a given point).
+    std::function<void(const std::string& line)> onEvent;
 
     // Everything shown, one line each: "box 0x40: text", "overwrite: path",
     // "controls: splitting", "controls: idle", "status: text", "progress: n",
@@ -45,9 +44,12 @@ public:
     void setProgress(int percent) override;
     void setStatusText(const std::string& text) override;
     void pumpMessages() override { ++pumps; }
-    void setArrowCursor() override { log.push_back("arrow"); }
-    void rememberRecent() override { log.push_back("remember"); }
+    void setArrowCursor() override { record("arrow"); }
+    void rememberRecent() override { record("remember"); }
     bool loadCombinerTemplate(std::vector<unsigned char>& image) override;
+
+private:
+    void record(const std::string& line);
 };
 
 // "0x40: text" as recorded in `boxes`.

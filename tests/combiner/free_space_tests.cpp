@@ -1,5 +1,4 @@
-// The free-space check and a full disk, on a small tmpfs of the test's own
-// (its free space changes only by what the test writes there).
+// The free-space check and a full disk, on a small tmpfs of the test's own.
 #include <windows.h>
 
 #include <string>
@@ -11,46 +10,27 @@
 #include "path_text.h"
 #include "reassembly.h"
 #include "scripted_reassembly_host.h"
+#include "small_disk.h"
 #include "test_files.h"
 
 namespace {
 
-class SmallDisk : public ::testing::Test {
+class OutputDisk : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        static int counter = 0;
-        mountPoint = "/tmp/brindle_space_" + std::to_string(GetCurrentProcessId()) + "_" +
-                     std::to_string(++counter);
-        RunUnixCommand("mkdir -p " + mountPoint + " && mount -t tmpfs -o size=1m tmpfs " +
-                       mountPoint);
-        disk = WindowsPathOf(mountPoint) + "\\";
-        mounted = WaitForSmallDisk();
-        if (!mounted) GTEST_SKIP() << "cannot mount a small tmpfs (not root?)";
+        if (!disk.mount(1048576)) GTEST_SKIP() << "cannot mount a small tmpfs (not root?)";
         pieces = MakeTestFolder();
         host.piecesFolder = pieces;
-        host.fileToCreate = disk + "name.bin";
+        host.fileToCreate = disk.folder() + "name.bin";
     }
     void TearDown() override
     {
-        // Wine may still hold the folder open: detach it lazily.
-        RunUnixCommand("umount -l " + mountPoint + "; rmdir " + mountPoint);
         if (!pieces.empty()) RemoveTestFolder(pieces);
     }
 
-    // The command runs on its own: wait until the disk is there (or clearly is not).
-    bool WaitForSmallDisk()
-    {
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            int64_t free = getFreeSpace(disk.c_str());
-            if (free > 0 && free <= 1048576) return true;
-            Sleep(50);
-        }
-        return false;
-    }
-
-    std::string mountPoint, disk, pieces;
-    bool mounted = false;
+    SmallDisk disk;
+    std::string pieces;
     ScriptedReassemblyHost host;
 };
 
@@ -60,18 +40,18 @@ const std::string MISSING_FIRST =
 
 }  // namespace
 
-TEST_F(SmallDisk, FreeSpaceExactlyEqualToTheFileSizeIsEnough)
+TEST_F(OutputDisk, FreeSpaceExactlyEqualToTheFileSizeIsEnough)
 {
-    int64_t free = getFreeSpace(disk.c_str());
+    int64_t free = getFreeSpace(disk.folder().c_str());
     host.setParameters("name.bin", 1, free);
     EXPECT_FALSE(ReassembleFile(host));
     // The check passed: the run went on to look for the pieces.
     EXPECT_EQ(host.boxes, std::vector<std::string>{MISSING_FIRST});
 }
 
-TEST_F(SmallDisk, OneByteShortNamesTheDriveAndTheSizeWithSeparators)
+TEST_F(OutputDisk, OneByteShortNamesTheDriveAndTheSizeWithSeparators)
 {
-    int64_t free = getFreeSpace(disk.c_str());
+    int64_t free = getFreeSpace(disk.folder().c_str());
     host.setParameters("name.bin", 1, free + 1);
     EXPECT_FALSE(ReassembleFile(host));
     char size[SEPARATED_NUMBER_SIZE];
@@ -83,7 +63,7 @@ TEST_F(SmallDisk, OneByteShortNamesTheDriveAndTheSizeWithSeparators)
     EXPECT_FALSE(FileExists(host.fileToCreate));
 }
 
-TEST_F(SmallDisk, FailedWriteToTheOutputIsNotASuccess)
+TEST_F(OutputDisk, FailedWriteToTheOutputIsNotASuccess)
 {
     // The disk fills up after the checks, while the first piece is copied.
     const int64_t size = 600000;
@@ -92,7 +72,7 @@ TEST_F(SmallDisk, FailedWriteToTheOutputIsNotASuccess)
     WriteTextFile(pieces + "name.bin.1", bytes);
     host.setParameters("name.bin", 1, size);
     host.onProgress = [&](int percent) {
-        if (percent == 0) WriteTextFile(disk + "filler", std::string(600000, 'f'));
+        if (percent == 0) disk.leaveFree(400000);
     };
     EXPECT_FALSE(ReassembleFile(host));
     EXPECT_EQ(host.boxes, std::vector<std::string>{BoxText(

@@ -15,6 +15,8 @@ public:
     void leaveFree(int64_t free);
     // The disk's root folder, ending with a backslash.
     const std::string& folder() const { return folder_; }
+    // Where it is mounted on the Linux side.
+    const std::string& mountPoint() const { return mountPoint_; }
 
 private:
     std::string mountPoint_;

@@ -148,7 +148,8 @@ TEST_F(RoundTrip, FileAboveFourGibibytesIsRebuiltByteForByte)
     // Sparse on the Linux side, with known bytes around the 4 GiB mark and at the end.
     const int64_t size = 4 * GIB + 5 * MIB + 7;
     std::string source = folder + "large.iso";
-    HANDLE file = CreateFileA(source.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    MakeSparseFile(source, size);
+    HANDLE file = CreateFileA(source.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
     std::vector<unsigned char> bytes(2 * MIB);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = PatternByte((int64_t)i, 5);
     for (int64_t offset : {4 * GIB - MIB, size - 2 * MIB}) {

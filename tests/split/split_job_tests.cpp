@@ -145,12 +145,7 @@ TEST_F(Refusals, MoreThanTheLargestPieceCount)
 {
     // A sparse file of 1,000,000,000 bytes in pieces of one byte.
     std::string source = folder + "huge.bin";
-    HANDLE file = CreateFileA(source.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    LARGE_INTEGER end;
-    end.QuadPart = 1000000000;
-    SetFilePointerEx(file, end, NULL, FILE_BEGIN);
-    SetEndOfFile(file);
-    CloseHandle(file);
+    MakeSparseFile(source, 1000000000);
     Split(source, folder, 1);
     EXPECT_EQ(Boxes(), std::vector<std::string>{Info(
                            "Brindle will only create a maximum of 999,999,999 pieces.\nPlease "
@@ -162,12 +157,7 @@ TEST_F(Refusals, MoreThanTheLargestPieceCount)
 TEST_F(Refusals, TheLargestPieceCountIsAccepted)
 {
     std::string source = folder + "huge.bin";
-    HANDLE file = CreateFileA(source.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    LARGE_INTEGER end;
-    end.QuadPart = 999999999;
-    SetFilePointerEx(file, end, NULL, FILE_BEGIN);
-    SetEndOfFile(file);
-    CloseHandle(file);
+    MakeSparseFile(source, 999999999);
     // Cancel before the first piece: the count passed, nothing is written.
     host.onEvent = [](const std::string& line) {
         if (line == "status:   0%") cancelRequested = true;
@@ -322,12 +312,7 @@ TEST_F(Failures, NotEnoughSpaceOnAFixedDrive)
     int64_t free = getFreeSpace(folder.c_str());
     ASSERT_GT(free, 0);
     std::string source = folder + "sparse.bin";
-    HANDLE file = CreateFileA(source.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    LARGE_INTEGER end;
-    end.QuadPart = free + 1000000;
-    SetFilePointerEx(file, end, NULL, FILE_BEGIN);
-    SetEndOfFile(file);
-    CloseHandle(file);
+    MakeSparseFile(source, free + 1000000);
     Split(source, "c:" + folder.substr(2), free + 1000000);
     EXPECT_EQ(Boxes(), std::vector<std::string>{Info(
                            "There is not enough free space on drive C: to complete the operation.")});

@@ -38,5 +38,7 @@ void PressButton(HWND button);
 void PostCommand(HWND window, int id);
 // The control that has the keyboard focus in the window's thread.
 HWND FocusedControl(HWND window);
+// The number of threads the process runs now; -1 when it cannot be told.
+int CountThreads(DWORD processId);
 // The id a dialog gives its controls (a 16-bit id of -1 reads as 0xFFFF).
 int ControlId(HWND control);

@@ -1,6 +1,7 @@
 #include "gui_access.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 namespace {
 
@@ -115,6 +116,8 @@ bool TypeText(HWND dialog, HWND control, const std::string& text)
 
 bool SelectItem(HWND dialog, HWND combo, int index)
 {
+    // A user's click into the list gives it the focus first.
+    SendBounded(dialog, WM_NEXTDLGCTL, (WPARAM)combo, TRUE);
     if (SendBounded(combo, CB_SETCURSEL, (WPARAM)index, 0) != index) return false;
     WPARAM notification = MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE);
     SendBounded(dialog, WM_COMMAND, notification, (LPARAM)combo);
@@ -162,6 +165,19 @@ HWND FocusedControl(HWND window)
     info.cbSize = sizeof info;
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info)) return NULL;
     return info.hwndFocus;
+}
+
+int CountThreads(DWORD processId)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == processId) ++count;
+    CloseHandle(snapshot);
+    return count;
 }
 
 int ControlId(HWND control)

@@ -82,6 +82,8 @@ private:
     StepOutcome WaitExit(const Args& args);
     StepOutcome ExitCode(const Args& args);
     StepOutcome Kill(const Args& args);
+    StepOutcome NoteThreads(const Args& args);
+    StepOutcome WaitThreads(const Args& args);
     // Windows and message boxes.
     StepOutcome Window(const Args& args);
     StepOutcome Dialog(const Args& args);

@@ -54,6 +54,13 @@ std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
 std::string Number(long long value) { return std::to_string(value); }
 
+// A file's folder is made first, with every missing level.
+void MakeFolderOf(const std::string& path)
+{
+    size_t slash = path.rfind('\\');
+    if (slash != std::string::npos && slash > 2) MakeFolder(path.substr(0, slash));
+}
+
 // Splits "HKCU\Software\..." into its root and the rest.
 bool SplitKey(const std::string& key, HKEY& root, std::string& path)
 {
@@ -115,6 +122,8 @@ ScenarioRun::ScenarioRun(const std::map<std::string, std::string>& startVariable
         {"wait-exit", {&ScenarioRun::WaitExit, 0, 0}},
         {"exit-code", {&ScenarioRun::ExitCode, 1, 1}},
         {"kill", {&ScenarioRun::Kill, 0, 0}},
+        {"note-threads", {&ScenarioRun::NoteThreads, 1, 1}},
+        {"wait-threads", {&ScenarioRun::WaitThreads, 1, 1}},
         {"window", {&ScenarioRun::Window, 1, 2}},
         {"dialog", {&ScenarioRun::Dialog, 1, 2}},
         {"wait-closed", {&ScenarioRun::WaitClosed, 0, 0}},
@@ -300,6 +309,7 @@ StepOutcome ScenarioRun::MakeFile(const Args& args)
     long long size = 0, seed = 1;
     if (!ParseInteger(args[1], size) || (args.size() > 2 && !ParseInteger(args[2], seed)))
         return Fail("a size and a seed", args[1]);
+    MakeFolderOf(args[0]);
     if (!MakeNoiseFile(args[0], size, (unsigned)seed)) return Fail("a file made", "it could not be written");
     return {};
 }
@@ -309,6 +319,7 @@ StepOutcome ScenarioRun::MakeSparse(const Args& args)
     long long size = 0, seed = 1;
     if (!ParseInteger(args[1], size) || (args.size() > 2 && !ParseInteger(args[2], seed)))
         return Fail("a size and a seed", args[1]);
+    MakeFolderOf(args[0]);
     if (!MakeSparseFile(args[0], size, (unsigned)seed)) return Fail("a sparse file made", "it could not be written");
     return {};
 }
@@ -398,6 +409,7 @@ StepOutcome ScenarioRun::Mkdir(const Args& args)
 
 StepOutcome ScenarioRun::Copy(const Args& args)
 {
+    MakeFolderOf(args[1]);
     if (!CopyFileA(args[0].c_str(), args[1].c_str(), FALSE)) return Fail(args[1] + " copied", "copy failed");
     return {};
 }
@@ -466,6 +478,29 @@ StepOutcome ScenarioRun::Kill(const Args&)
     if (!NeedProgram(outcome)) return outcome;
     TerminateProcess(programs.back().process, 99);
     WaitForSingleObject(programs.back().process, waitMilliseconds);
+    return {};
+}
+
+StepOutcome ScenarioRun::NoteThreads(const Args& args)
+{
+    StepOutcome outcome;
+    if (!NeedProgram(outcome)) return outcome;
+    variables[args[0]] = Number(CountThreads(programs.back().processId));
+    printf("  %s = %s\n", args[0].c_str(), variables[args[0]].c_str());
+    return {};
+}
+
+// Waits until the program runs at most that many threads: a worker it
+// started has ended.
+StepOutcome ScenarioRun::WaitThreads(const Args& args)
+{
+    StepOutcome outcome;
+    long long most = 0;
+    if (!NeedProgram(outcome)) return outcome;
+    if (!ParseInteger(args[0], most)) return Fail("a number of threads", args[0]);
+    int count = 0;
+    if (!WaitUntil([&] { return (count = CountThreads(programs.back().processId)) <= most; }))
+        return Fail("at most " + args[0] + " threads", Number(count) + " threads");
     return {};
 }
 

@@ -759,6 +759,10 @@ StepOutcome ScenarioRun::Screenshot(const Args& args)
     std::string path = screenshotFolder + args[0] + ".png";
     // Have the program paint everything now, then take the picture once it
     // has settled: two captures in a row that are the same.
+    // Above every other window for the moment, so that no window of another
+    // test on the same display covers it.
+    const UINT KEEP_PLACE = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(currentWindow, HWND_TOPMOST, 0, 0, 0, 0, KEEP_PLACE);
     RedrawWindow(currentWindow, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RgbImage image = CaptureWindow(currentWindow), previous;
     WaitUntil([&] {
@@ -766,6 +770,7 @@ StepOutcome ScenarioRun::Screenshot(const Args& args)
         image = CaptureWindow(currentWindow);
         return image.pixels == previous.pixels && !IsOneColour(image);
     });
+    SetWindowPos(currentWindow, HWND_NOTOPMOST, 0, 0, 0, 0, KEEP_PLACE);
     if (!SavePng(path, image)) return Fail("a screenshot at " + path, "it could not be saved");
     printf("  screenshot: %s (%dx%d)\n", path.c_str(), image.width, image.height);
     return ExpectNotBlank(args);

@@ -36,6 +36,8 @@ std::vector<std::string> ListItems(HWND combo);
 // block the driver.
 void PressButton(HWND button);
 void PostCommand(HWND window, int id);
+// A key pressed and released while `target` has the keyboard focus.
+void PressKey(HWND target, UINT virtualKey);
 // The control that has the keyboard focus in the window's thread.
 HWND FocusedControl(HWND window);
 // The number of threads the process runs now; -1 when it cannot be told.

@@ -159,6 +159,14 @@ void PostCommand(HWND window, int id)
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
+void PressKey(HWND target, UINT virtualKey)
+{
+    // Queued like real input, so the dialog's own loop sees the key first.
+    UINT scanCode = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+    PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | scanCode << 16);
+    PostMessageA(target, WM_KEYUP, virtualKey, 1 | scanCode << 16 | 3u << 30);
+}
+
 HWND FocusedControl(HWND window)
 {
     GUITHREADINFO info = {};

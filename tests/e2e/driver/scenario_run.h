@@ -99,6 +99,7 @@ private:
     StepOutcome Select(const Args& args);
     StepOutcome Click(const Args& args);
     StepOutcome Command(const Args& args);
+    StepOutcome Key(const Args& args);
     StepOutcome ExpectText(const Args& args);
     StepOutcome ExpectMatch(const Args& args);
     StepOutcome NoteText(const Args& args);

@@ -137,6 +137,7 @@ ScenarioRun::ScenarioRun(const std::map<std::string, std::string>& startVariable
         {"select", {&ScenarioRun::Select, 2, 2}},
         {"click", {&ScenarioRun::Click, 1, 1}},
         {"command", {&ScenarioRun::Command, 1, 1}},
+        {"key", {&ScenarioRun::Key, 1, 1}},
         {"expect-text", {&ScenarioRun::ExpectText, 2, 2}},
         {"expect-match", {&ScenarioRun::ExpectMatch, 2, 2}},
         {"note-text", {&ScenarioRun::NoteText, 2, 2}},
@@ -664,6 +665,19 @@ StepOutcome ScenarioRun::Command(const Args& args)
     if (!NeedWindow(outcome)) return outcome;
     if (!ParseInteger(args[0], id)) return Fail("a command id", args[0]);
     PostCommand(currentWindow, (int)id);
+    return {};
+}
+
+// key return|escape|tab: to the control that has the focus.
+StepOutcome ScenarioRun::Key(const Args& args)
+{
+    StepOutcome outcome;
+    if (!NeedWindow(outcome)) return outcome;
+    UINT key = args[0] == "return" ? VK_RETURN : args[0] == "escape" ? VK_ESCAPE : args[0] == "tab" ? VK_TAB : 0;
+    if (!key) return Fail("return, escape or tab", args[0]);
+    HWND focus = FocusedControl(currentWindow);
+    if (!focus) return Fail("a control with the focus", "none");
+    PressKey(focus, key);
     return {};
 }
 

@@ -50,12 +50,7 @@ TEST_F(FileSystem, EmptyAndLargeSparseFileSizes)
     EXPECT_EQ(getFileSize(empty.c_str()), 0);
 
     std::string big = folder + "big";
-    HANDLE file = CreateFileA(big.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    LARGE_INTEGER end;
-    end.QuadPart = 5000000000LL;
-    SetFilePointerEx(file, end, NULL, FILE_BEGIN);
-    SetEndOfFile(file);  // sparse on the Linux side
-    CloseHandle(file);
+    MakeSparseFile(big, 5000000000LL);
     EXPECT_EQ(getFileSize(big.c_str()), 5000000000LL);
 }
 

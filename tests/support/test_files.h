@@ -16,6 +16,8 @@ void RemoveTestFolder(const std::string& folder);
 unsigned char PatternByte(int64_t offset, unsigned seed);
 // Writes `size` pattern bytes.
 void WritePatternFile(const std::string& path, int64_t size, unsigned seed = 1);
+// A file of `size` bytes that takes no room on the Linux side (all zeros).
+void MakeSparseFile(const std::string& path, int64_t size);
 void WriteTextFile(const std::string& path, const std::string& bytes);
 std::vector<unsigned char> ReadWholeFile(const std::string& path);
 // Reads `count` bytes at `offset` (64-bit).

@@ -325,12 +325,7 @@ TEST_F(MainDialog, CustomSizeEnablesItsControlsAndStartsInBytes)
 TEST_F(MainDialog, PieceCountAboveTheLargestIsNotShown)
 {
     std::string file = folder + "big.bin";
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    LARGE_INTEGER end;
-    end.QuadPart = 3000000000LL;
-    SetFilePointerEx(handle, end, NULL, FILE_BEGIN);
-    SetEndOfFile(handle);
-    CloseHandle(handle);
+    MakeSparseFile(file, 3000000000LL);
     typeFile(file);
     EXPECT_EQ(ItemText(dialog, IDC_FILE_SIZE_LINE), "2.8 GB (3,000,000,000 bytes)");
     chooseCustomSize("3", 0);

@@ -2,6 +2,7 @@
 # Builds Brindle and starts it under Wine on the user's display, in a Wine
 # prefix of its own under the build folder (the tests reset theirs), so the
 # recent lists and the window position survive from one run to the next.
+# BRINDLE_RUN_DIR chooses another folder for that prefix.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 export BUILD_DIR=${BUILD_DIR:-$source_dir/build}
@@ -16,10 +17,11 @@ fi
 "$source_dir/scripts/build.sh"
 # shellcheck source=scripts/wine-env.sh
 source "$source_dir/scripts/wine-env.sh"
-wine_prefix_env "$BUILD_DIR/run"
+run_dir=${BRINDLE_RUN_DIR:-$BUILD_DIR/run}
+wine_prefix_env "$run_dir"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "run: making a Wine prefix in $WINEPREFIX (once)"
-    mkdir -p "$BUILD_DIR/run"
+    mkdir -p "$run_dir"
     wineboot -i >/dev/null 2>&1
 fi
 exec wine "$BUILD_DIR/app/main_window/Brindle.exe"

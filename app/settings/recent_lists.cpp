@@ -2,9 +2,11 @@
 
 #include "path_text_string.h"
 
-RecentList RecentFiles;
-RecentList RecentFolders;
-std::mutex RecentListsGuard;
+// Never destroyed: a worker that finishes its split while the program exits
+// may still be using them.
+RecentList& RecentFiles = *new RecentList();
+RecentList& RecentFolders = *new RecentList();
+std::mutex& RecentListsGuard = *new std::mutex();
 
 bool SameRecentEntry(const std::string& a, const std::string& b)
 {

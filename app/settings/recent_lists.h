@@ -15,9 +15,9 @@ typedef std::array<std::string, RECENT_SLOT_COUNT> RecentList;
 // end of a successful split and read on the dialog's thread at start and
 // exit, so every access holds RecentListsGuard: an exit at the very end of a
 // split sees either the old or the new lists, never a mix.
-extern RecentList RecentFiles;
-extern RecentList RecentFolders;
-extern std::mutex RecentListsGuard;
+extern RecentList& RecentFiles;
+extern RecentList& RecentFolders;
+extern std::mutex& RecentListsGuard;
 
 // Whether two recent entries name the same thing: same length, and the same
 // bytes once A to Z are made a to z. Nothing else is normalised.

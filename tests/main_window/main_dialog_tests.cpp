@@ -281,6 +281,34 @@ TEST_F(MainDialog, MissingFileOrFolderLeavesBothLinesEmpty)
     EXPECT_EQ(ItemText(dialog, IDC_FILE_SIZE_LINE), "");
 }
 
+TEST_F(MainDialog, ListChoiceReadsTheChosenItem)
+{
+    std::string chosen = folder + "chosen.bin", typed = folder + "typed.bin";
+    WritePatternFile(chosen, 1280);
+    WritePatternFile(typed, 5);
+    DestroyWindow(dialog);
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+    RegSetValueExA(key, "RecentFile0", 0, REG_SZ, (const BYTE*)typed.c_str(), typed.size());
+    RegSetValueExA(key, "RecentFile1", 0, REG_SZ, (const BYTE*)chosen.c_str(), chosen.size());
+    RegCloseKey(key);
+    dialog = CreateMainDialog();
+
+    typeFile(typed);
+    ASSERT_EQ(ItemText(dialog, IDC_FILE_SIZE_LINE), "5 bytes");
+    ASSERT_EQ(ItemText(dialog, IDC_FOLDER_BOX), "");
+    // The list's selection moves first; the edit field follows only after the notice.
+    COMBOBOXINFO parts = {sizeof parts};
+    ASSERT_TRUE(GetComboBoxInfo(item(IDC_FILE_BOX), &parts));
+    SendMessageA(parts.hwndList, LB_SETCURSEL, 1, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILE_BOX, CBN_SELCHANGE),
+                 (LPARAM)item(IDC_FILE_BOX));
+    EXPECT_EQ(ItemText(dialog, IDC_FILE_BOX), typed);
+    EXPECT_EQ(ItemText(dialog, IDC_FILE_SIZE_LINE), "1.3 KB (1,280 bytes)");
+    EXPECT_EQ(ItemText(dialog, IDC_PIECE_COUNT_LINE), "1");
+    EXPECT_EQ(ItemText(dialog, IDC_FOLDER_BOX), folder);  // a list choice fills an empty folder box
+}
+
 TEST_F(MainDialog, CustomSizeEnablesItsControlsAndStartsInBytes)
 {
     std::string file = folder + "a.bin";

@@ -14,7 +14,7 @@ const auto WAIT_LIMIT = std::chrono::seconds(30);
 
 struct DialogSearch {
     HWND owner;
-    std::string caption;
+    const std::string* caption;  // null: any caption
     HWND found;
 };
 
@@ -24,7 +24,8 @@ BOOL CALLBACK MatchOwnedDialog(HWND window, LPARAM data)
     char className[64] = "";
     GetClassNameA(window, className, sizeof className);
     if (std::string(className) == "#32770" && GetWindow(window, GW_OWNER) == search->owner &&
-        IsWindowVisible(window) && WindowText(window) == search->caption) {
+        IsWindowVisible(window) &&
+        (search->caption == nullptr || WindowText(window) == *search->caption)) {
         search->found = window;
         return FALSE;
     }
@@ -105,7 +106,14 @@ bool IsDefaultButton(HWND dialog, int id)
 
 HWND FindOwnedDialog(HWND owner, const std::string& caption)
 {
-    DialogSearch search = {owner, caption, NULL};
+    DialogSearch search = {owner, &caption, NULL};
+    EnumWindows(MatchOwnedDialog, (LPARAM)&search);
+    return search.found;
+}
+
+HWND FindAnyOwnedDialog(HWND owner)
+{
+    DialogSearch search = {owner, nullptr, NULL};
     EnumWindows(MatchOwnedDialog, (LPARAM)&search);
     return search.found;
 }

@@ -28,6 +28,8 @@ bool IsDefaultButton(HWND dialog, int id);
 // The dialog window (a message box or a dialog) with this caption owned by
 // `owner`, or NULL.
 HWND FindOwnedDialog(HWND owner, const std::string& caption);
+// The first visible dialog owned by `owner`, whatever its caption, or NULL.
+HWND FindAnyOwnedDialog(HWND owner);
 // The text of a message box.
 std::string MessageBoxText(HWND box);
 

@@ -12,6 +12,7 @@
 #include "dialog_test_support.h"
 #include "job_flags.h"
 #include "main_dialog.h"
+#include "path_text_string.h"
 #include "program_state.h"
 #include "recent_lists.h"
 #include "resource.h"
@@ -537,6 +538,60 @@ TEST_F(CancelDuringSplit, NoLetsTheJobFinish)
     EXPECT_TRUE(HoldsPattern(folder + "f.bin.2", 1048576, 1048576));
     EXPECT_TRUE(HoldsPattern(folder + "f.bin.3", 2097152, 524288));
     expectIdle();
+}
+
+TEST_F(MainDialog, FileChooserFillsTheFileBoxAndTheEstimates)
+{
+    std::string file = folder + "chosen.bin";
+    WritePatternFile(file, 1025);
+    std::string caption;
+    std::thread chooser([&]() {
+        HWND box = NULL;
+        if (!WaitUntil([&]() { return (box = FindAnyOwnedDialog(dialog)) != NULL; }))
+            return;
+        caption = WindowText(box);
+        SetDlgItemTextA(box, 0x47C, file.c_str());  // the file name field
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BROWSE_FILE, BN_CLICKED), 0);
+    chooser.join();
+    EXPECT_EQ(caption, "File to split");
+    EXPECT_EQ(ItemText(dialog, IDC_FILE_BOX), file);
+    EXPECT_EQ(ItemText(dialog, IDC_FILE_SIZE_LINE), "1.0 KB (1,025 bytes)");
+    EXPECT_EQ(ItemText(dialog, IDC_PIECE_COUNT_LINE), "1");
+    EXPECT_EQ(ItemText(dialog, IDC_FOLDER_BOX), folder);
+}
+
+TEST_F(MainDialog, CancelledFileChooserChangesNothing)
+{
+    SetWindowTextA(item(IDC_FILE_BOX), "C:\\kept.bin");
+    std::thread chooser([&]() {
+        HWND box = NULL;
+        if (WaitUntil([&]() { return (box = FindAnyOwnedDialog(dialog)) != NULL; }))
+            PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    });
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BROWSE_FILE, BN_CLICKED), 0);
+    chooser.join();
+    EXPECT_EQ(ItemText(dialog, IDC_FILE_BOX), "C:\\kept.bin");
+    EXPECT_EQ(ItemText(dialog, IDC_FOLDER_BOX), "");
+}
+
+TEST_F(MainDialog, FolderChooserPutsTheFolderWithoutAFinalBackslash)
+{
+    std::string chosen = folder + "pieces";
+    CreateDirectoryA(chosen.c_str(), NULL);
+    std::string status;
+    std::thread chooser([&]() {
+        HWND box = NULL;
+        if (!WaitUntil([&]() { return (box = FindAnyOwnedDialog(dialog)) != NULL; }))
+            return;
+        SendMessageA(box, BFFM_SETSELECTIONA, TRUE, (LPARAM)chosen.c_str());
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BROWSE_FOLDER, BN_CLICKED), 0);
+    chooser.join();
+    EXPECT_EQ(ToLowerCopy(ItemText(dialog, IDC_FOLDER_BOX)), ToLowerCopy(chosen));
+    EXPECT_EQ(ItemText(dialog, IDC_FILE_SIZE_LINE), "");
 }
 
 TEST_F(MainDialog, HelpTopicsWithoutTheHelpFileShowsNoMessage)

@@ -12,6 +12,7 @@
 #include "overwrite_dialog.h"
 #include "resource.h"
 #include "shared_constants.h"
+#include "test_files.h"
 
 namespace {
 
@@ -107,6 +108,25 @@ TEST_F(AboutBox, LinkIsBlueUnderlinedWithTheHand)
     colourFor(version, colour, font);
     EXPECT_NE(colour, RGB(0, 0, 255));
     EXPECT_FALSE(font.lfUnderline);
+}
+
+TEST_F(AboutBox, EachPressOnTheLinkOpensItsAddress)
+{
+    // The address is a small batch file that counts how often it was opened.
+    std::string folder = MakeTestFolder();
+    std::string marker = folder + "opened.txt", script = folder + "open.bat";
+    WriteTextFile(script, "@echo opened>>\"" + marker + "\"\r\n");
+    MakeHyperlink(about, IDC_ABOUT_LINK, script.c_str());
+    HWND link = GetDlgItem(about, IDC_ABOUT_LINK);
+    auto opened = [&]() { return ReadWholeFile(marker).size() / strlen("opened\r\n"); };
+
+    SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    EXPECT_TRUE(WaitUntil([&]() { return opened() == 1; }));
+    SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    EXPECT_TRUE(WaitUntil([&]() { return opened() == 2; }));
+    SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    RemoveTestFolder(folder);
 }
 
 TEST_F(AboutBox, LinkingAgainChangesOnlyTheAddress)

@@ -161,12 +161,7 @@ BOOL OnFileBoxNotice(HWND dialog, int code)
     if (code == CBN_SELCHANGE) {
         // The edit field takes the chosen item only after this notice.
         RefreshEstimates(dialog, PathSource::SelectedItem);
-        HWND fileBox = GetDlgItem(dialog, IDC_FILE_BOX);
-        int index = (int)SendMessageA(fileBox, CB_GETCURSEL, 0, 0);
-        int length = index < 0 ? 0 : (int)SendMessageA(fileBox, CB_GETLBTEXTLEN, index, 0);
-        std::string item(length > 0 ? length + 1 : 1, '\0');
-        if (length > 0) SendMessageA(fileBox, CB_GETLBTEXT, index, (LPARAM)&item[0]);
-        item.resize(strlen(item.c_str()));
+        std::string item = FilePathFrom(dialog, PathSource::SelectedItem);
         DefaultFolderFromFile(dialog, &item);
         return TRUE;
     }

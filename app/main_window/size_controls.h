@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include <string>
+
 struct HWND__;
 
 // Where the estimates take the file path from.
@@ -12,6 +14,9 @@ enum class PathSource {
     SelectedItem,  // the file box's selected list item, while the edit field
                    // does not hold it yet
 };
+
+// The file path the estimates take from the file box, at most 511 characters.
+std::string FilePathFrom(HWND__* dialog, PathSource source);
 
 // The piece size in bytes from the size choice, the custom number and the
 // unit. Also called by the split worker on its own thread.

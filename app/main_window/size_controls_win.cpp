@@ -33,7 +33,9 @@ std::string SelectedItemText(HWND box)
     return text.substr(0, MAX_TEXT - 1);
 }
 
-std::string FilePath(HWND dialog, PathSource source)
+}  // namespace
+
+std::string FilePathFrom(HWND dialog, PathSource source)
 {
     HWND fileBox = GetDlgItem(dialog, IDC_FILE_BOX);
     if (source == PathSource::SelectedItem) return SelectedItemText(fileBox);
@@ -41,8 +43,6 @@ std::string FilePath(HWND dialog, PathSource source)
     GetWindowTextA(fileBox, text, sizeof text);
     return text;
 }
-
-}  // namespace
 
 int64_t GetPieceSize(HWND dialog)
 {
@@ -63,14 +63,14 @@ void EnableCustomSize(HWND dialog, bool enable)
 
 void ShowFileSize(HWND dialog, PathSource source)
 {
-    int64_t size = getFileSize(FilePath(dialog, source).c_str());
+    int64_t size = getFileSize(FilePathFrom(dialog, source).c_str());
     std::string line = size < 0 ? "" : FormatFileSize(size);
     SetDlgItemTextA(dialog, IDC_FILE_SIZE_LINE, line.c_str());
 }
 
 void ShowPieceCount(HWND dialog, PathSource source)
 {
-    int64_t size = getFileSize(FilePath(dialog, source).c_str());
+    int64_t size = getFileSize(FilePathFrom(dialog, source).c_str());
     std::string line = size < 0 ? "" : PieceCountText(size, GetPieceSize(dialog));
     SetDlgItemTextA(dialog, IDC_PIECE_COUNT_LINE, line.c_str());
 }

@@ -209,7 +209,9 @@ TEST_F(OverwriteDialog, AsksAboutTheFileWithTheFocusOnNo)
         yes = ItemText(box, IDC_OVERWRITE_YES);
         all = ItemText(box, IDC_OVERWRITE_YES_TO_ALL);
         no = ItemText(box, IDC_OVERWRITE_NO);
-        GUITHREADINFO info = {sizeof info};
+        GUITHREADINFO info;
+        ZeroMemory(&info, sizeof info);
+        info.cbSize = sizeof info;
         GetGUIThreadInfo(GetWindowThreadProcessId(box, NULL), &info);
         focus = info.hwndFocus;
         noButton = GetDlgItem(box, IDC_OVERWRITE_NO);

@@ -299,7 +299,9 @@ TEST_F(MainDialog, ListChoiceReadsTheChosenItem)
     ASSERT_EQ(ItemText(dialog, IDC_FILE_SIZE_LINE), "5 bytes");
     ASSERT_EQ(ItemText(dialog, IDC_FOLDER_BOX), "");
     // The list's selection moves first; the edit field follows only after the notice.
-    COMBOBOXINFO parts = {sizeof parts};
+    COMBOBOXINFO parts;
+    ZeroMemory(&parts, sizeof parts);
+    parts.cbSize = sizeof parts;
     ASSERT_TRUE(GetComboBoxInfo(item(IDC_FILE_BOX), &parts));
     SendMessageA(parts.hwndList, LB_SETCURSEL, 1, 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILE_BOX, CBN_SELCHANGE),

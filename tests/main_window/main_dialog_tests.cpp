@@ -479,6 +479,29 @@ TEST_F(MainDialog, OneWorkerAtATime)
     EXPECT_EQ(SendMessageA(ProgressBarOf(dialog), PBM_GETPOS, 0, 0), 0);
 }
 
+TEST_F(MainDialog, ExistingPieceIsOfferedInTheOverwriteDialog)
+{
+    std::string file = folder + "f.bin";
+    WritePatternFile(file, 2621440);
+    WriteTextFile(file + ".2", "old piece");
+    typeFile(file);
+    SetWindowTextA(item(IDC_FOLDER_BOX), folder.c_str());
+    chooseCustomSize("1", 2);
+    std::string question;
+    {
+        DialogAnswerer answerer(dialog, "Confirm File Overwrite", IDC_OVERWRITE_YES_TO_ALL,
+                                [&](HWND box) { question = ItemText(box, IDC_OVERWRITE_TEXT); });
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SPLIT, BN_CLICKED), 0);
+        EXPECT_TRUE(PumpUntil([&]() { return answerer.answered(); }));
+        finishSplit();
+    }
+    EXPECT_EQ(question, "The file \"" + file + ".2\" already exists.\nDo you want to overwrite it?");
+    EXPECT_TRUE(HoldsPattern(file + ".1", 0, 1048576));
+    EXPECT_TRUE(HoldsPattern(file + ".2", 1048576, 1048576));
+    EXPECT_TRUE(HoldsPattern(file + ".3", 2097152, 524288));
+    expectIdle();
+}
+
 class CancelDuringSplit : public MainDialog {
 protected:
     // Starts a split of 3 pieces that is held before its first piece, as the

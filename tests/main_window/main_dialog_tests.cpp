@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -466,8 +467,9 @@ TEST_F(MainDialog, OneWorkerAtATime)
 
     PostMessageA(question, WM_COMMAND, IDYES, 0);
     std::vector<std::string> reports = finishSplit({question});
-    // At most the success report: no second worker asked about the folder.
-    for (const std::string& report : reports) EXPECT_NE(report, questionText);
+    // Only the success report: no second worker asked about the folder.
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].find("'f.bin' was split successfully."), 0u);
     EXPECT_EQ(SplitWorkerHandle(), (HANDLE)NULL);
     EXPECT_FALSE(FileSplitMenuGreyed(dialog));
     expectIdle();
@@ -549,6 +551,11 @@ TEST_F(CancelDuringSplit, YesStopsTheJobAndKeepsNothingPending)
     std::vector<std::string> reports = finishSplit();
     EXPECT_TRUE(reports.empty());
     EXPECT_FALSE(FileExists(folder + "f.bin.1"));
+    EXPECT_FALSE(FileExists(folder + "Create_f.exe"));
+    {
+        std::lock_guard<std::mutex> lock(RecentListsGuard);
+        EXPECT_EQ(RecentFiles[0], "");  // a cancelled split is not remembered
+    }
     EXPECT_FALSE(cancelRequested);
     EXPECT_FALSE(splitInProgress);
     expectIdle();
@@ -558,7 +565,18 @@ TEST_F(CancelDuringSplit, NoLetsTheJobFinish)
 {
     startHeldSplit();
     answerCancel(IDNO);
-    finishSplit();
+    std::vector<std::string> reports = finishSplit();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], "'f.bin' was split successfully.\n\nBrindle has produced a program "
+                          "named 'Create_f.exe' that will recreate the file.");
+    EXPECT_TRUE(FileExists(folder + "Create_f.exe"));
+    {
+        std::lock_guard<std::mutex> lock(RecentListsGuard);
+        EXPECT_EQ(RecentFiles[0], file);
+        EXPECT_EQ(RecentFolders[0], folder);
+    }
+    // The drop-down lists keep showing the lists of the start.
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FILE_BOX, CB_GETCOUNT, 0, 0), 1);
     EXPECT_TRUE(HoldsPattern(folder + "f.bin.1", 0, 1048576));
     EXPECT_TRUE(HoldsPattern(folder + "f.bin.2", 1048576, 1048576));
     EXPECT_TRUE(HoldsPattern(folder + "f.bin.3", 2097152, 524288));

@@ -1,0 +1,97 @@
+#include "combiner_writer.h"
+
+#include <stdio.h>
+
+#include <vector>
+
+#include "combiner_parameters.h"
+#include "file_system.h"
+#include "message_box.h"
+#include "path_text_string.h"
+#include "split_job.h"
+#include "template_slots.h"
+
+namespace {
+
+// The job is over: its messages have been shown.
+CombinerWriteResult StopJob(SplitHost& host)
+{
+    endSplitJob(host, false, "");
+    return CombinerWriteResult::JobStopped;
+}
+
+bool OnRemovableDrive(const std::string& piecesFolder)
+{
+    return isRemovableDrive(RootOfPath(piecesFolder).c_str());
+}
+
+bool HasReserve(const std::string& piecesFolder)
+{
+    // -1 (free space unknown) counts as too little.
+    return getFreeSpace(piecesFolder.c_str()) >= COMBINER_RESERVE;
+}
+
+// Waits until the folder has room for the program; false when the job must stop.
+bool MakeRoomForProgram(SplitHost& host, const std::string& piecesFolder, int32_t pieceCount)
+{
+    std::string drive = DriveName(piecesFolder);
+    // The last disk is too full: ask for the one after it, once.
+    if (OnRemovableDrive(piecesFolder) && !HasReserve(piecesFolder) &&
+        !askForDisk(host, (int64_t)pieceCount + 1, drive))
+        return false;
+    while (!HasReserve(piecesFolder)) {
+        if (!OnRemovableDrive(piecesFolder)) {
+            host.messageBox("There is not enough free space on drive " + drive +
+                                " to complete the operation.",
+                            box::INFORMATION);
+            return false;
+        }
+        std::string question = "Please insert a disk with at least " +
+                               FormatWithSeparators(COMBINER_RESERVE) +
+                               " bytes of free space in drive " + drive;
+        if (host.messageBox(question, box::ROOM_REQUEST) == box::ANSWER_CANCEL) return false;
+    }
+    return true;
+}
+
+// The whole program in one write; false unless it was created, written and closed.
+bool WriteProgramFile(const std::string& path, const std::vector<unsigned char>& image)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) return false;
+    bool written = fwrite(image.data(), 1, image.size(), file) == image.size();
+    bool closed = fclose(file) == 0;
+    return written && closed;
+}
+
+bool PatchedTemplate(SplitHost& host, const CombinerParameters& parameters,
+                     std::vector<unsigned char>& image)
+{
+    CombinerSlots slots;
+    return host.loadCombinerTemplate(image) && FindCombinerSlots(image.data(), image.size(), slots) &&
+           PatchCombinerParameters(image, slots, parameters);
+}
+
+}  // namespace
+
+CombinerWriteResult WriteCombinerProgram(SplitHost& host, const std::string& sourcePath,
+                                         const std::string& piecesFolder, int32_t pieceCount,
+                                         int64_t fileSize)
+{
+    CombinerParameters parameters;
+    parameters.fileName = FileNamePart(sourcePath);
+    parameters.pieceCount = pieceCount;
+    parameters.fileSize = fileSize;
+    // A private copy of the template, patched for this job alone.
+    std::vector<unsigned char> image;
+    if (!PatchedTemplate(host, parameters, image)) return CombinerWriteResult::TemplateUnavailable;
+
+    std::string programPath = piecesFolder + CombinerProgramName(sourcePath);
+    if (!mayReplaceFile(host, programPath)) return StopJob(host);
+    if (!MakeRoomForProgram(host, piecesFolder, pieceCount)) return StopJob(host);
+    if (!WriteProgramFile(programPath, image)) {
+        host.messageBox("Unable to create the file \"" + programPath + "\"", box::INFORMATION);
+        return StopJob(host);
+    }
+    return CombinerWriteResult::Written;
+}

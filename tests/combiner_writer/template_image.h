@@ -1,0 +1,28 @@
+// The built combiner program as the template of the writer's tests, and
+// readers for its slots.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "template_slots.h"
+
+// The Windows path of the built combiner program.
+std::string TemplatePath();
+std::vector<unsigned char> TemplateImage();
+CombinerSlots SlotsOf(const std::vector<unsigned char>& image);
+
+// `count` UTF-16 units from `offset`, as bytes (units above 0xFF become '?').
+std::string UnitsAt(const std::vector<unsigned char>& image, size_t offset, size_t count);
+uint16_t WordAt(const std::vector<unsigned char>& image, size_t offset);
+// 000102...FDFEFF
+std::string NamePlaceholder();
+
+// Strings 103, 104 and 105 of a written program, read with LoadStringA
+// (capacities 512, 31 and 21) and cut at their first '*'.
+struct LoadedParameters {
+    std::string fileName, pieceCount, fileSize;
+};
+LoadedParameters LoadParametersOf(const std::string& programPath);

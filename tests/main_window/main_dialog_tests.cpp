@@ -180,6 +180,22 @@ TEST_F(MainDialog, StartsIdleWithItsControlsFilled)
     EXPECT_NE(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0), 0);
 }
 
+TEST_F(MainDialog, PaintsAnEtchedFrameAroundTheInputs)
+{
+    UpdateWindow(dialog);
+    HDC context = GetDC(dialog);
+    COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    // An etched edge: a sunken outer line inside a raised inner one.
+    EXPECT_EQ(GetPixel(context, 9, 60), shadow);
+    EXPECT_EQ(GetPixel(context, 10, 60), light);
+    EXPECT_EQ(GetPixel(context, 577, 60), light);
+    EXPECT_EQ(GetPixel(context, 576, 60), shadow);
+    EXPECT_EQ(GetPixel(context, 5, 11), GetPixel(context, 5, 12));  // nothing outside it
+    EXPECT_EQ(GetPixel(context, 300, 11), shadow);
+    EXPECT_EQ(GetPixel(context, 300, 123), light);
+    ReleaseDC(dialog, context);
+}
+
 TEST_F(MainDialog, HasItsMenu)
 {
     HMENU menu = GetMenu(dialog);

@@ -182,7 +182,18 @@ TEST_F(MainDialog, StartsIdleWithItsControlsFilled)
 
 TEST_F(MainDialog, PaintsAnEtchedFrameAroundTheInputs)
 {
+    // Away from the centre of the screen, where the windows of other tests
+    // open, so that the pixels read are the dialog's own.
+    RECT window;
+    GetWindowRect(dialog, &window);
+    SetWindowPos(dialog, HWND_TOPMOST, 0, GetSystemMetrics(SM_CYSCREEN) - (window.bottom - window.top),
+                 0, 0, SWP_NOSIZE);
     UpdateWindow(dialog);
+    for (POINT at : {POINT{9, 60}, POINT{577, 60}, POINT{300, 11}, POINT{300, 123}}) {
+        POINT onScreen = at;
+        ClientToScreen(dialog, &onScreen);
+        ASSERT_EQ(WindowFromPoint(onScreen), dialog) << "covered at " << at.x << "," << at.y;
+    }
     HDC context = GetDC(dialog);
     COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
     // An etched edge: a sunken outer line inside a raised inner one.

@@ -7,24 +7,7 @@
 
 #include <stddef.h>
 
-// Message-box styles and answers, with the values of the Win32 constants, so
-// that the run can ask its questions without including <windows.h>.
-namespace box {
-const unsigned OK = 0x0;
-const unsigned YES_NO = 0x4;
-const unsigned ICON_EXCLAMATION = 0x30;
-const unsigned ICON_QUESTION = 0x20;
-const unsigned ICON_INFORMATION = 0x40;
-
-// Refusals and success.
-const unsigned INFORMATION = OK | ICON_INFORMATION;
-// Input and output errors.
-const unsigned EXCLAMATION = OK | ICON_EXCLAMATION;
-// The run goes on only on YES.
-const unsigned QUESTION = YES_NO | ICON_QUESTION;
-
-const int ANSWER_YES = 6;
-}  // namespace box
+#include "message_box.h"
 
 class ReassemblyHost {
 public:

@@ -312,8 +312,10 @@ TEST_F(Failures, NotEnoughSpaceOnAFixedDrive)
     int64_t free = getFreeSpace(folder.c_str());
     ASSERT_GT(free, 0);
     std::string source = folder + "sparse.bin";
-    MakeSparseFile(source, free + 1000000);
-    Split(source, "c:" + folder.substr(2), free + 1000000);
+    // Far beyond what other work on the same disk could free meanwhile.
+    const int64_t size = free + 64LL * 1073741824;
+    MakeSparseFile(source, size);
+    Split(source, "c:" + folder.substr(2), size);
     EXPECT_EQ(Boxes(), std::vector<std::string>{Info(
                            "There is not enough free space on drive C: to complete the operation.")});
     EXPECT_FALSE(FileExists(folder + "sparse.bin.1"));

@@ -1,0 +1,85 @@
+#include "dialog_split_host.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "combiner_template_resource.h"
+#include "main_dialog.h"
+#include "message_pump.h"
+#include "overwrite_dialog.h"
+#include "program_state.h"
+#include "recent_lists_dialog.h"
+#include "resource.h"
+#include "shared_constants.h"
+#include "size_controls.h"
+
+namespace {
+
+std::string FieldText(HWND dialog, int id)
+{
+    char text[MAX_TEXT] = "";
+    GetWindowTextA(GetDlgItem(dialog, id), text, sizeof text);
+    return text;
+}
+
+}  // namespace
+
+std::string DialogSplitHost::fileFieldText()
+{
+    return FieldText(dialog_, IDC_FILE_BOX);
+}
+
+std::string DialogSplitHost::folderFieldText()
+{
+    return FieldText(dialog_, IDC_FOLDER_BOX);
+}
+
+int64_t DialogSplitHost::pieceSize()
+{
+    return GetPieceSize(dialog_);
+}
+
+int DialogSplitHost::messageBox(const std::string& text, unsigned style)
+{
+    return MessageBoxA(dialog_, text.c_str(), PROGRAM_TITLE, style);
+}
+
+int DialogSplitHost::confirmOverwrite(const std::string& path)
+{
+    return ::confirmOverwrite(dialog_, path);
+}
+
+void DialogSplitHost::setSplitControls(bool enable)
+{
+    SetSplitControls(dialog_, enable);
+}
+
+void DialogSplitHost::setProgress(int percent)
+{
+    SendMessageA(ProgressBarOf(dialog_), PBM_SETPOS, percent, 0);
+}
+
+void DialogSplitHost::setStatusText(const std::string& text)
+{
+    SetWindowTextA(StatusBarOf(dialog_), text.c_str());
+}
+
+void DialogSplitHost::pumpMessages()
+{
+    ::pumpMessages(dialog_);
+}
+
+void DialogSplitHost::setArrowCursor()
+{
+    SetCursor(LoadCursorA(NULL, IDC_ARROW));
+}
+
+void DialogSplitHost::rememberRecent()
+{
+    RememberRecent(dialog_);
+}
+
+bool DialogSplitHost::loadCombinerTemplate(std::vector<unsigned char>& image)
+{
+    return LoadCombinerTemplateResource(image);
+}

@@ -1,0 +1,19 @@
+// The one split worker thread of the main dialog, and the Cancel question.
+#pragma once
+
+#include <windows.h>
+
+// Starts runSplitJob on a new thread for the dialog, unless a worker is
+// still running: a second request is ignored. A finished worker's handle is
+// closed here.
+void StartSplitWorker(HWND dialog);
+
+// Whether a worker has been started and has not finished yet.
+bool SplitWorkerRunning();
+
+// The running worker's thread handle, or NULL.
+HANDLE SplitWorkerHandle();
+
+// "Are you sure you want to cancel?": the worker is held at its next
+// checkpoint while the question is open; Yes cancels the job.
+void AskToCancel(HWND dialog);

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds Brindle and starts it under Wine on the user's display, in a Wine
+# prefix of its own under the build folder (the tests reset theirs), so the
+# recent lists and the window position survive from one run to the next.
+# BRINDLE_RUN_DIR chooses another folder for that prefix.
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+export BUILD_DIR=${BUILD_DIR:-$source_dir/build}
+
+if [ -z "${DISPLAY:-}" ]; then
+    echo "run: there is no display (DISPLAY is not set), so Brindle's window cannot be shown." >&2
+    echo "run: start this from a desktop session, or run the tests with scripts/test.sh." >&2
+    exit 1
+fi
+
+"$source_dir/scripts/setup.sh"
+"$source_dir/scripts/build.sh"
+# shellcheck source=scripts/wine-env.sh
+source "$source_dir/scripts/wine-env.sh"
+run_dir=${BRINDLE_RUN_DIR:-$BUILD_DIR/run}
+wine_prefix_env "$run_dir"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "run: making a Wine prefix in $WINEPREFIX (once)"
+    mkdir -p "$run_dir"
+    wineboot -i >/dev/null 2>&1
+fi
+exec wine "$BUILD_DIR/app/main_window/Brindle.exe"

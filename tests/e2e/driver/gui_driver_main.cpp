@@ -6,6 +6,7 @@
 // fresh, empty ${WORK} folder under ${BUILD}\e2e_work\.
 #include <stdio.h>
 #include <stdlib.h>
+#include <windows.h>
 
 #include <map>
 #include <string>
@@ -44,11 +45,21 @@ void AddEnvironment(std::map<std::string, std::string>& variables, const char* e
     if (value && *value) AddVariable(variables, name, value);
 }
 
+// A crash of the driver itself says so, instead of ending the test silently.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception)
+{
+    printf("gui_driver crashed: exception 0x%08lx at %p\n", exception->ExceptionRecord->ExceptionCode,
+           exception->ExceptionRecord->ExceptionAddress);
+    fflush(stdout);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     setvbuf(stdout, NULL, _IONBF, 0);
+    SetUnhandledExceptionFilter(ReportCrash);
     if (argc < 2) {
         printf("usage: gui_driver SCRIPT [NAME=VALUE ...]\n");
         return 2;

@@ -89,6 +89,9 @@ int main(int argc, char** argv)
     AddVariable(variables, "WORK", variables["BUILD_UNIX"] + "/e2e_work/" + name);
     std::string screenshots = variables["BUILD"] + "\\screenshots\\";
     MakeFolder(variables["BUILD"] + "\\screenshots");
+    // A failure picture of an earlier run would only mislead.
+    for (const std::string& file : FolderFiles(screenshots))
+        if (file.rfind("failed_" + name + "_step", 0) == 0) RemovePath(screenshots + file);
     ScenarioRun run(variables, name, screenshots);
     return run.Run(ParseScript(script));
 }

@@ -94,6 +94,7 @@ private:
     StepOutcome ExpectNoBox(const Args& args);
     StepOutcome Move(const Args& args);
     StepOutcome ExpectPosition(const Args& args);
+    StepOutcome ExpectCentred(const Args& args);
     // Controls of the current window.
     StepOutcome Type(const Args& args);
     StepOutcome Select(const Args& args);

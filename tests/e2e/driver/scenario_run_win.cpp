@@ -133,6 +133,7 @@ ScenarioRun::ScenarioRun(const std::map<std::string, std::string>& startVariable
         {"expect-no-box", {&ScenarioRun::ExpectNoBox, 1, 1}},
         {"move", {&ScenarioRun::Move, 2, 2}},
         {"expect-position", {&ScenarioRun::ExpectPosition, 2, 2}},
+        {"expect-centred", {&ScenarioRun::ExpectCentred, 0, 0}},
         {"type", {&ScenarioRun::Type, 2, 2}},
         {"select", {&ScenarioRun::Select, 2, 2}},
         {"click", {&ScenarioRun::Click, 1, 1}},
@@ -618,6 +619,19 @@ StepOutcome ScenarioRun::ExpectPosition(const Args& args)
     });
     if (!there) return Fail("left " + args[0] + ", top " + args[1], "left " + Number(place.left) + ", top " + Number(place.top));
     return {};
+}
+
+// Centred on the desktop: (desktop - window size) / 2 on both axes.
+StepOutcome ScenarioRun::ExpectCentred(const Args&)
+{
+    StepOutcome outcome;
+    if (!NeedWindow(outcome)) return outcome;
+    RECT desktop = {}, place = {};
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(currentWindow, &place);
+    Args centre = {Number((desktop.right - (place.right - place.left)) / 2),
+                   Number((desktop.bottom - (place.bottom - place.top)) / 2)};
+    return ExpectPosition(centre);
 }
 
 // ---- Controls of the current window ----

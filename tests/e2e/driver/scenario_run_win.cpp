@@ -641,7 +641,10 @@ StepOutcome ScenarioRun::Type(const Args& args)
     StepOutcome outcome;
     HWND control = ControlOf(args[0], outcome);
     if (!control) return outcome;
-    if (!IsWindowEnabled(control)) return Fail("control " + args[0] + " enabled for typing", "it is disabled");
+    // A user types once the field can be used (a dialog may still be
+    // returning from a job).
+    if (!WaitUntil([&] { return IsWindowEnabled(control) != 0; }))
+        return Fail("control " + args[0] + " enabled for typing", "it is disabled");
     TypeText(currentWindow, control, args[1]);
     return {};
 }
@@ -651,7 +654,8 @@ StepOutcome ScenarioRun::Select(const Args& args)
     StepOutcome outcome;
     HWND control = ControlOf(args[0], outcome);
     if (!control) return outcome;
-    if (!IsWindowEnabled(control)) return Fail("control " + args[0] + " enabled for a choice", "it is disabled");
+    if (!WaitUntil([&] { return IsWindowEnabled(control) != 0; }))
+        return Fail("control " + args[0] + " enabled for a choice", "it is disabled");
     long long index = 0;
     if (!ParseInteger(args[1], index)) index = FindItem(control, args[1]);
     if (index < 0 || !SelectItem(currentWindow, control, (int)index))

@@ -10,6 +10,7 @@ export BUILD_DIR=${BUILD_DIR:-$source_dir/build}
 if [ -z "${DISPLAY:-}" ]; then
     echo "run: there is no display (DISPLAY is not set), so Brindle's window cannot be shown." >&2
     echo "run: start this from a desktop session, or run the tests with scripts/test.sh." >&2
+    echo "run: for a demo without a display, run: bash scripts/demo.sh (splits and rebuilds a sample file on a virtual display and saves screenshots)" >&2
     exit 1
 fi
 

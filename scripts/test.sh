@@ -9,8 +9,8 @@ export BUILD_DIR=${BUILD_DIR:-$source_dir/build}
 "$source_dir/scripts/build.sh"
 # shellcheck source=scripts/wine-env.sh
 source "$source_dir/scripts/wine-env.sh"
-start_test_environment "$BUILD_DIR"
 trap stop_test_environment EXIT
+start_test_environment "$BUILD_DIR"
 
 cd "$BUILD_DIR"
 ctest --output-on-failure --timeout 1500 -j "$(nproc)" "$@"

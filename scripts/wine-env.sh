@@ -52,5 +52,7 @@ start_test_environment() {
 stop_test_environment() {
     wineserver -k >/dev/null 2>&1 || true
     if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
-    if mountpoint -q "$BRINDLE_DRIVES/small" 2>/dev/null; then umount "$BRINDLE_DRIVES/small" || true; fi
+    if [ -n "${BRINDLE_DRIVES:-}" ] && mountpoint -q "$BRINDLE_DRIVES/small" 2>/dev/null; then
+        umount "$BRINDLE_DRIVES/small" || true
+    fi
 }

@@ -12,6 +12,7 @@
 #include "resource.h"
 #include "shared_constants.h"
 #include "size_controls.h"
+#include "split_worker.h"
 
 namespace {
 
@@ -52,6 +53,8 @@ int DialogSplitHost::confirmOverwrite(const std::string& path)
 void DialogSplitHost::setSplitControls(bool enable)
 {
     SetSplitControls(dialog_, enable);
+    // Back to idle only when the job ends.
+    if (enable) MarkSplitJobEnded();
 }
 
 void DialogSplitHost::setProgress(int percent)

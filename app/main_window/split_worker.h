@@ -3,10 +3,14 @@
 
 #include <windows.h>
 
-// Starts runSplitJob on a new thread for the dialog, unless a worker is
-// still running: a second request is ignored. A finished worker's handle is
-// closed here.
+// Starts runSplitJob on a new thread for the dialog, unless a job is still
+// running: a second request is ignored. A request that comes after the job
+// has ended but before its thread is gone waits for that thread. A finished
+// worker's handle is closed here.
 void StartSplitWorker(HWND dialog);
+
+// Called on the worker when its job has ended and the dialog is idle again.
+void MarkSplitJobEnded();
 
 // Whether a worker has been started and has not finished yet.
 bool SplitWorkerRunning();

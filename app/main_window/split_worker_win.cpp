@@ -1,5 +1,7 @@
 #include "split_worker.h"
 
+#include <atomic>
+
 #include "dialog_split_host.h"
 #include "job_flags.h"
 #include "program_state.h"
@@ -9,6 +11,9 @@ namespace {
 
 // The worker most recently started; NULL when there is none to look after.
 HANDLE SplitThread = NULL;
+// Set when the worker's job has ended and the dialog is idle again: only the
+// worker's own return is left.
+std::atomic<bool> jobEnded(false);
 
 DWORD WINAPI SplitWorker(LPVOID dialog)
 {
@@ -25,7 +30,29 @@ void CloseFinishedWorker()
     }
 }
 
+// Waits for a worker whose job has ended. It may still be sending its last
+// progress and status texts to this thread, so those are let through.
+void WaitForEndingWorker()
+{
+    while (MsgWaitForMultipleObjects(1, &SplitThread, FALSE, INFINITE, QS_SENDMESSAGE) ==
+           WAIT_OBJECT_0 + 1) {
+        MSG message;
+        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    CloseFinishedWorker();
+}
+
+bool JobRunning()
+{
+    return SplitWorkerRunning() && !jobEnded;
+}
+
 }  // namespace
+
+void MarkSplitJobEnded()
+{
+    jobEnded = true;
+}
 
 bool SplitWorkerRunning()
 {
@@ -40,7 +67,10 @@ HANDLE SplitWorkerHandle()
 
 void StartSplitWorker(HWND dialog)
 {
-    if (SplitWorkerRunning()) return;
+    if (JobRunning()) return;
+    // Split pressed right after a job ended, before its thread was gone.
+    if (SplitWorkerRunning()) WaitForEndingWorker();
+    jobEnded = false;
     // With no worker left, a cancel answered after its job had ended is stale
     // and must not cancel the new job.
     cancelRequested = false;
@@ -53,6 +83,6 @@ void AskToCancel(HWND dialog)
     int answer = MessageBoxA(dialog, "Are you sure you want to cancel?", PROGRAM_TITLE,
                              MB_YESNO | MB_ICONQUESTION);
     // A job that ended while the question was open is not cancelled afterwards.
-    if (answer == IDYES && SplitWorkerRunning()) cancelRequested = true;
+    if (answer == IDYES && JobRunning()) cancelRequested = true;
     pauseRequested = false;
 }

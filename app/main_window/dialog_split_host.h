@@ -25,4 +25,8 @@ public:
 
 private:
     HWND__* dialog_;
+    // What this job last showed; the dialog starts a job with an empty bar
+    // and an empty text.
+    int shownPercent_ = 0;
+    std::string shownStatus_;
 };

@@ -1,5 +1,6 @@
 #include "dialog_split_host.h"
 
+#include <stdlib.h>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -57,14 +58,25 @@ void DialogSplitHost::setSplitControls(bool enable)
     if (enable) MarkSplitJobEnded();
 }
 
+// Both are posted to the dialog's thread, in order, and only when they
+// change: a synchronous call per chunk made the worker wait on the dialog's
+// thread several milliseconds each time.
 void DialogSplitHost::setProgress(int percent)
 {
-    SendMessageA(ProgressBarOf(dialog_), PBM_SETPOS, percent, 0);
+    if (percent == shownPercent_) return;
+    shownPercent_ = percent;
+    PostMessageA(ProgressBarOf(dialog_), PBM_SETPOS, percent, 0);
 }
 
 void DialogSplitHost::setStatusText(const std::string& text)
 {
-    SetWindowTextA(StatusBarOf(dialog_), text.c_str());
+    if (text == shownStatus_) return;
+    char* copy = _strdup(text.c_str());
+    if (copy && PostMessageA(dialog_, WM_APP_STATUS_TEXT, 0, (LPARAM)copy)) {
+        shownStatus_ = text;
+    } else {
+        free(copy);
+    }
 }
 
 void DialogSplitHost::pumpMessages()

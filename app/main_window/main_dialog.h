@@ -6,6 +6,12 @@
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Posted by the split worker: lParam is a copy of the status text, made with
+// malloc, which the dialog shows and frees. Posting keeps the worker from
+// waiting on this thread once per chunk, and keeps the texts in order with
+// the progress bar's positions.
+const UINT WM_APP_STATUS_TEXT = WM_APP + 1;
+
 // Idle (enable true: inputs enabled, Split shown and default) or splitting
 // (Cancel shown and default, inputs disabled). Called by the split job.
 void SetSplitControls(HWND dialog, bool enable);

@@ -1,5 +1,7 @@
 #include "main_dialog.h"
 
+#include <stdlib.h>
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -278,7 +280,13 @@ void FillControls(HWND dialog)
     Enable(dialog, IDC_UNIT_LIST, false);
 }
 
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+void ShowPostedStatusText(HWND dialog, char* text)
+{
+    SetWindowTextA(StatusBarOf(dialog), text);
+    free(text);
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -300,6 +308,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         EndMainDialog(dialog);
         return FALSE;
+    case WM_APP_STATUS_TEXT:
+        ShowPostedStatusText(dialog, (char*)lParam);
+        return TRUE;
     }
     return FALSE;
 }

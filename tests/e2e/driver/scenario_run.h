@@ -61,6 +61,8 @@ private:
     StepOutcome Set(const Args& args);
     StepOutcome Timeout(const Args& args);
     StepOutcome Echo(const Args& args);
+    StepOutcome StartClock(const Args& args);
+    StepOutcome ReportClock(const Args& args);
     StepOutcome MakeFile(const Args& args);
     StepOutcome MakeSparse(const Args& args);
     StepOutcome Compare(const Args& args);
@@ -118,6 +120,8 @@ private:
 
     std::map<std::string, Verb> verbs;
     std::map<std::string, std::string> variables;
+    // Started clocks (performance counter values), by name.
+    std::map<std::string, long long> clocks;
     std::string scenarioName;
     std::string screenshotFolder;
     DWORD waitMilliseconds = 60000;

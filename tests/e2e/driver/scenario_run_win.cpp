@@ -102,6 +102,8 @@ ScenarioRun::ScenarioRun(const std::map<std::string, std::string>& startVariable
         {"set", {&ScenarioRun::Set, 2, 2}},
         {"timeout", {&ScenarioRun::Timeout, 1, 1}},
         {"echo", {&ScenarioRun::Echo, 1, 1}},
+        {"start-clock", {&ScenarioRun::StartClock, 1, 1}},
+        {"report-clock", {&ScenarioRun::ReportClock, 2, 2}},
         {"make-file", {&ScenarioRun::MakeFile, 2, 3}},
         {"make-sparse", {&ScenarioRun::MakeSparse, 2, 3}},
         {"compare", {&ScenarioRun::Compare, 2, 2}},
@@ -303,6 +305,31 @@ StepOutcome ScenarioRun::Timeout(const Args& args)
 StepOutcome ScenarioRun::Echo(const Args& args)
 {
     printf("  %s\n", args[0].c_str());
+    return {};
+}
+
+StepOutcome ScenarioRun::StartClock(const Args& args)
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    clocks[args[0]] = now.QuadPart;
+    return {};
+}
+
+// Prints the time since start-clock and the rate for the given bytes, for
+// the benchmark; a scenario never fails on a time.
+StepOutcome ScenarioRun::ReportClock(const Args& args)
+{
+    auto clock = clocks.find(args[0]);
+    if (clock == clocks.end()) return Fail("a started clock", args[0]);
+    long long bytes = 0;
+    if (!ParseInteger(args[1], bytes)) return Fail("a number of bytes", args[1]);
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    double seconds = (double)(now.QuadPart - clock->second) / (double)frequency.QuadPart;
+    printf("  clock %s: %.3f seconds, %.1f MB/s\n", args[0].c_str(), seconds,
+           (double)bytes / seconds / 1e6);
     return {};
 }
 

@@ -52,19 +52,11 @@ protected:
         disk.leaveFree(free);
         return disk.mountPoint();
     }
-    // Re-points A: at the folder and waits until the drive shows it.
     void Insert(const std::string& unixFolder)
     {
-        std::string marker = "inserted_" + std::to_string(++insertions);
-        WriteTextFile(WindowsPathOf(unixFolder) + "\\" + marker, "");
-        std::string link = std::string(getenv("WINEPREFIX")) + "/dosdevices/a:";
-        RunUnixCommand("ln -sfn '" + unixFolder + "' '" + link + "'");
-        for (int tries = 0; tries < 1000 && !FileExists("A:\\" + marker); ++tries) Sleep(10);
-        EXPECT_TRUE(FileExists("A:\\" + marker)) << unixFolder << " did not appear in A:";
-        DeleteFileA((WindowsPathOf(unixFolder) + "\\" + marker).c_str());
+        EXPECT_TRUE(InsertDiskInDriveA(unixFolder)) << unixFolder << " did not appear in A:";
     }
     std::string roomy;
-    int insertions = 0;
     ScriptedSplitHost host;
 };
 

@@ -33,22 +33,10 @@ protected:
         made.push_back(disk);
         return disk;
     }
-    // Re-points A: at the disk and waits until the drive shows it: the
-    // Linux command may finish after the call that started it returns.
     void Insert(const std::string& name)
     {
-        std::string disk = WindowsPathOf(drivesFolder + "/" + name);
-        bool exists = isFolder(disk.c_str());
-        std::string marker = "disk_" + name;
-        if (exists) WriteTextFile(disk + "\\" + marker, name);
-        std::string link = std::string(getenv("WINEPREFIX")) + "/dosdevices/a:";
-        RunUnixCommand("ln -sfn '" + drivesFolder + "/" + name + "' '" + link + "'");
-        for (int tries = 0; tries < 1000; ++tries) {
-            bool inserted = exists ? FileExists("A:\\" + marker) : !isFolder("A:\\");
-            if (inserted) return;
-            Sleep(10);
-        }
-        ADD_FAILURE() << "disk " << name << " did not appear in drive A:";
+        EXPECT_TRUE(InsertDiskInDriveA(drivesFolder + "/" + name))
+            << "disk " << name << " did not appear in drive A:";
     }
     // Inserts the named disks, one per "Please insert disk" prompt, in order.
     void InsertOnDiskPrompts(std::vector<std::string> disks)

@@ -1,6 +1,7 @@
 #include "test_files.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -145,18 +146,49 @@ std::string WindowsPathOf(const std::string& unixPath)
 
 bool RunUnixCommand(const std::string& command)
 {
-    // Wine starts a Linux program given by its Linux path. Its exit code does
-    // not come back reliably, so callers check what the command did.
-    std::string line = "/bin/sh -c \"" + command + "\"";
+    // Wine starts a Linux program given by its Linux path. Its input and
+    // output go to NUL, so it cannot take the caller's own output with it.
+    // Its exit code does not come back reliably, so callers check what the
+    // command did.
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, NULL, TRUE};
+    HANDLE nothing = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING,
+                                 0, NULL);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
+    std::string line = "/bin/sh -c \"" + command + "\"";
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back('\0');
-    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
-        return false;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return true;
+    PROCESS_INFORMATION process;
+    bool started = CreateProcessA(NULL, buffer.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup,
+                                  &process) != 0;
+    if (started) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    CloseHandle(nothing);
+    return started;
+}
+
+bool InsertDiskInDriveA(const std::string& unixFolder)
+{
+    static unsigned insertions = 0;
+    std::string disk = WindowsPathOf(unixFolder);
+    bool exists = GetFileAttributesA(disk.c_str()) != INVALID_FILE_ATTRIBUTES;
+    std::string marker = "inserted_" + std::to_string(GetCurrentProcessId()) + "_" +
+                         std::to_string(++insertions);
+    if (exists) WriteTextFile(disk + "\\" + marker, "");
+    std::string link = std::string(getenv("WINEPREFIX")) + "/dosdevices/a:";
+    RunUnixCommand("ln -sfn '" + unixFolder + "' '" + link + "'");
+    bool inserted = false;
+    for (int tries = 0; tries < 1000 && !inserted; ++tries) {
+        inserted = exists ? FileExists("A:\\" + marker)
+                          : GetFileAttributesA("A:\\") == INVALID_FILE_ATTRIBUTES;
+        if (!inserted) Sleep(10);
+    }
+    if (exists) DeleteFileA((disk + "\\" + marker).c_str());
+    return inserted;
 }

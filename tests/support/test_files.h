@@ -28,6 +28,12 @@ bool FileExists(const std::string& path);
 
 // A Windows path for a path on the Linux side (Z:\...).
 std::string WindowsPathOf(const std::string& unixPath);
-// Runs a Linux command from the Windows side through /bin/sh -c and waits
-// for it; false when it could not be started.
+// Runs a Linux command from the Windows side through /bin/sh -c, with its
+// input and output on NUL, and waits for it; false when it could not be
+// started. Its exit code does not come back reliably: check its effect.
 bool RunUnixCommand(const std::string& command);
+// Re-points drive A: (an emulated floppy drive) at the Linux folder and waits
+// until the drive shows it: the command that re-points it may finish after
+// the call that started it returns. A folder that does not exist is a drive
+// without a disk. False when the drive did not change in time.
+bool InsertDiskInDriveA(const std::string& unixFolder);

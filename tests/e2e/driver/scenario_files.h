@@ -23,7 +23,3 @@ bool MakeFolder(const std::string& path);
 // The names of the files (not folders) in the folder, sorted.
 std::vector<std::string> FolderFiles(const std::string& folder);
 std::string ReadTextFile(const std::string& path);
-// Starts a Linux command (/bin/sh -c) with its input and output on NUL, so it
-// cannot take the driver's own output with it; false when it did not start.
-// Its exit code does not come back reliably: callers check its effect.
-bool StartShellCommand(const std::string& command);

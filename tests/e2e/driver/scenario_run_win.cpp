@@ -454,7 +454,7 @@ StepOutcome ScenarioRun::Truncate(const Args& args)
 StepOutcome ScenarioRun::Unix(const Args& args)
 {
     // Its exit code does not come back reliably: the script checks the effect.
-    if (!StartShellCommand(args[0])) return Fail("the command started", "it could not be started");
+    if (!RunUnixCommand(args[0])) return Fail("the command started", "it could not be started");
     return {};
 }
 

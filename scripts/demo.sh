@@ -17,8 +17,8 @@ demo_dir=$BUILD_DIR/demo
 mkdir -p "$demo_dir"
 rm -rf "$demo_dir/screenshots"
 echo "demo: starting a virtual display and a Wine prefix in $demo_dir"
-start_test_environment "$demo_dir"
 trap stop_test_environment EXIT
+start_test_environment "$demo_dir"
 
 status=0
 wine "$BUILD_DIR/tests/e2e/gui_driver.exe" "$source_dir/tests/e2e/demo/split_and_rebuild.txt" \

@@ -5,6 +5,7 @@
 
 #include "file_system.h"
 #include "message_pump.h"
+#include "progress_bar.h"
 #include "parameter_text.h"
 #include "reassembly.h"
 #include "resource.h"
@@ -86,9 +87,11 @@ static void CreateProgressDisplay(HWND dialog)
     SendMessageA(statusBar, SB_SETPARTS, 2, (LPARAM)rightEdges);
     RECT bar;
     GetWindowRect(statusBar, &bar);
-    CreateWindowExA(0, PROGRESS_CLASSA, "progress", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 42, 2,
-                    bar.right - bar.left - 42, bar.bottom - bar.top - 2, statusBar,
-                    (HMENU)(INT_PTR)IDC_PROGRESS, hInstance, NULL);
+    HWND progress = CreateWindowExA(0, PROGRESS_CLASSA, "progress",
+                                    WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 42, 2,
+                                    bar.right - bar.left - 42, bar.bottom - bar.top - 2, statusBar,
+                                    (HMENU)(INT_PTR)IDC_PROGRESS, hInstance, NULL);
+    UseClassicProgressBar(progress);
 }
 
 // By default the pieces are looked for, and the file is created, in the

@@ -9,6 +9,7 @@
 #include "choosers.h"
 #include "job_flags.h"
 #include "program_state.h"
+#include "progress_bar.h"
 #include "recent_lists_dialog.h"
 #include "resource.h"
 #include "settings_store.h"
@@ -78,10 +79,11 @@ void CreateStatusAndProgressBars(HWND dialog)
     SendMessageA(status, SB_SETPARTS, 2, (LPARAM)STATUS_PART_EDGES);
     RECT bar;
     GetWindowRect(status, &bar);
-    CreateWindowExA(0, PROGRESS_CLASSA, "progress", WS_CHILD | WS_VISIBLE | PBS_SMOOTH,
-                    PROGRESS_LEFT, PROGRESS_TOP, (bar.right - bar.left) - PROGRESS_LEFT,
-                    (bar.bottom - bar.top) - PROGRESS_TOP, status, (HMENU)(INT_PTR)IDC_PROGRESS,
-                    ProgramInstance(), NULL);
+    HWND progress = CreateWindowExA(
+        0, PROGRESS_CLASSA, "progress", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, PROGRESS_LEFT,
+        PROGRESS_TOP, (bar.right - bar.left) - PROGRESS_LEFT, (bar.bottom - bar.top) - PROGRESS_TOP,
+        status, (HMENU)(INT_PTR)IDC_PROGRESS, ProgramInstance(), NULL);
+    UseClassicProgressBar(progress);
 }
 
 void SetMainIcon(HWND dialog)

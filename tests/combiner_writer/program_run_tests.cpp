@@ -1,6 +1,7 @@
 // A written combiner program run as the user runs it: started in the folder
 // of its pieces, its dialog driven through window messages.
 #include <windows.h>
+#include <uxtheme.h>
 
 #include <string>
 #include <vector>
@@ -133,6 +134,7 @@ TEST_F(ProgramRun, ProposesItsFolderAndRebuildsTheFileOnOk)
     char className[64] = "";
     GetClassNameA(progress, className, sizeof className);
     EXPECT_STREQ(className, "msctls_progress32");
+    EXPECT_EQ(GetWindowTheme(progress), (HTHEME)NULL);  // classic, and quick to repaint
 
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(Acknowledge("The file was created successfully."));

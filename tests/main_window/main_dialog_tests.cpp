@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include <uxtheme.h>
 
 #include <mutex>
 #include <set>
@@ -264,6 +265,9 @@ TEST_F(MainDialog, StatusBarHoldsTheProgressBar)
     EXPECT_EQ(inner.bottom - inner.top, (bar.bottom - bar.top) - 2);
     EXPECT_EQ(SendMessageA(progress, PBM_GETRANGE, TRUE, 0), 0);
     EXPECT_EQ(SendMessageA(progress, PBM_GETRANGE, FALSE, 0), 100);
+    // Classic, as Windows draws it without a manifest; Wine's theme would
+    // repaint it slowly once per percent.
+    EXPECT_EQ(GetWindowTheme(progress), (HTHEME)NULL);
 }
 
 TEST_F(MainDialog, TypedFileShowsSizeAndPieces)

@@ -27,7 +27,7 @@ bool GetCurrentFolder(char* out, size_t size);
 
 class RawFile {
 public:
-    enum Mode { ForReading = 0, ForWriting = 1 };
+    enum Mode { ForReading = 0, ForWriting = 1, ForNewFile = 2 };
 
     RawFile();
     ~RawFile();
@@ -35,7 +35,8 @@ public:
     RawFile& operator=(const RawFile&) = delete;
 
     // ForReading: an existing file, others may read. ForWriting: created or
-    // truncated, others may read.
+    // truncated, others may read. ForNewFile: as ForWriting, but fails when a
+    // file of that name exists.
     bool open(const char* path, Mode mode);
     // True only when exactly `count` bytes were moved in one call.
     bool readExact(void* buffer, size_t count);

@@ -96,9 +96,9 @@ RawFile::~RawFile()
 
 bool RawFile::open(const char* path, Mode mode)
 {
-    bool forWriting = mode == ForWriting;
-    handle_ = CreateFileA(path, forWriting ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, NULL,
-                          forWriting ? CREATE_ALWAYS : OPEN_EXISTING, 0, NULL);
+    static const DWORD CREATION[] = {OPEN_EXISTING, CREATE_ALWAYS, CREATE_NEW};
+    handle_ = CreateFileA(path, mode == ForReading ? GENERIC_READ : GENERIC_WRITE, FILE_SHARE_READ,
+                          NULL, CREATION[mode], 0, NULL);
     if (handle_ == INVALID_HANDLE_VALUE) return false;
     CopyText(path_, sizeof path_, path, strlen(path));
     return true;

@@ -218,6 +218,24 @@ CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& res
     return CopyResult::Done;
 }
 
+// Opens the piece for writing; false when the job has been ended. Most pieces
+// are new: creating one outright looks its name up once, and only a name that
+// is taken goes through the overwrite question.
+bool CreatePiece(SplitHost& host, JobResources& resources, const char* piecePath, bool pathFits)
+{
+    // A path too long for its buffer is never offered for overwriting or created.
+    if (pathFits && resources.piece.open(piecePath, RawFile::ForNewFile)) return true;
+    if (pathFits && !mayReplaceFile(host, piecePath)) {
+        endSplitJob(host, false, "");
+        return false;
+    }
+    if (!pathFits || !resources.piece.open(piecePath, RawFile::ForWriting)) {
+        FailJob(host, "Unable to create the file " + Quoted(piecePath));
+        return false;
+    }
+    return true;
+}
+
 // One piece: disk, room, overwrite question, create, copy. False when the job
 // has been ended.
 bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
@@ -233,15 +251,7 @@ bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
     }
     int64_t pieceBytes = std::min(remaining, job.pieceSize);
     if (!MakeRoomForPiece(host, job, pieceBytes)) return false;
-    // A path too long for its buffer is never offered for overwriting or created.
-    if (pathFits && !mayReplaceFile(host, piecePath)) {
-        endSplitJob(host, false, "");
-        return false;
-    }
-    if (!pathFits || !resources.piece.open(piecePath, RawFile::ForWriting)) {
-        FailJob(host, "Unable to create the file " + Quoted(piecePath));
-        return false;
-    }
+    if (!CreatePiece(host, resources, piecePath, pathFits)) return false;
     if (!cancelCheckpoint() &&
         CopyIntoPiece(host, job, resources, pieceBytes, bytesCopied) == CopyResult::Failed)
         return false;

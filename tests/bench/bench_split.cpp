@@ -56,7 +56,6 @@ int main(int argc, char** argv)
         return 2;
     }
     CountingHost host(argv[1], argv[2], _atoi64(argv[3]));
-    overwriteAll = true;
     BenchClock clock;
     runSplitJob(host);
     double seconds = clock.seconds();

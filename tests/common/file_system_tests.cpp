@@ -98,6 +98,23 @@ TEST_F(FileSystem, OpenForWritingTruncates)
     EXPECT_EQ(getFileSize(path.c_str()), 0);
 }
 
+TEST_F(FileSystem, OpenForNewFileCreatesOnlyWhatIsMissing)
+{
+    std::string existing = folder + "taken.bin";
+    WritePatternFile(existing, 100);
+    RawFile out;
+    EXPECT_FALSE(out.open(existing.c_str(), RawFile::ForNewFile));
+    EXPECT_FALSE(out.isOpen());
+    EXPECT_EQ(getFileSize(existing.c_str()), 100);  // not truncated
+    EXPECT_TRUE(HoldsPattern(existing, 0, 100));
+
+    std::string missing = folder + "new.bin";
+    ASSERT_TRUE(out.open(missing.c_str(), RawFile::ForNewFile));
+    EXPECT_TRUE(out.writeExact("abc", 3));
+    out.close();
+    EXPECT_EQ(getFileSize(missing.c_str()), 3);
+}
+
 TEST_F(FileSystem, CreateFolderPathMakesEveryLevel)
 {
     std::string deep = folder + "a\\b\\c\\";

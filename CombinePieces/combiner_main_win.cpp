@@ -5,8 +5,8 @@
 
 #include "file_system.h"
 #include "message_pump.h"
-#include "progress_bar.h"
 #include "parameter_text.h"
+#include "progress_bar.h"
 #include "reassembly.h"
 #include "resource.h"
 #include "shared_constants.h"

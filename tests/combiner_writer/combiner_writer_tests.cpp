@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "combiner_parameters.h"
 #include "combiner_template_resource.h"
 #include "combiner_writer.h"
 #include "file_system.h"
@@ -37,17 +36,6 @@ protected:
     {
         return WriteCombinerProgram(host, source, folder, count, size);
     }
-    // The template with the values patched in, as the program must be written.
-    std::vector<unsigned char> Expected(const std::string& name, int32_t count, int64_t size)
-    {
-        std::vector<unsigned char> image = TemplateImage();
-        CombinerParameters parameters;
-        parameters.fileName = name;
-        parameters.pieceCount = count;
-        parameters.fileSize = size;
-        EXPECT_TRUE(PatchCombinerParameters(image, SlotsOf(image), parameters));
-        return image;
-    }
 
     std::string folder;
     ScriptedSplitHost host;
@@ -59,7 +47,7 @@ TEST_F(CombinerWriter, WritesThePatchedTemplateBesideThePieces)
 {
     EXPECT_EQ(Write("C:\\data\\report.final.doc", 3, 4000000), CombinerWriteResult::Written);
     std::string program = folder + "Create_report.final.exe";
-    EXPECT_EQ(ReadWholeFile(program), Expected("report.final.doc", 3, 4000000));
+    EXPECT_EQ(ReadWholeFile(program), PatchedTemplateImage("report.final.doc", 3, 4000000));
     LoadedParameters loaded = LoadParametersOf(program);
     EXPECT_EQ(loaded.fileName, "report.final.doc");
     EXPECT_EQ(loaded.pieceCount, "3");
@@ -81,7 +69,7 @@ TEST_F(CombinerWriter, TwoSplitsInOneRunCarryTheirOwnValues)
     EXPECT_EQ(second.fileName, "b.c");
     EXPECT_EQ(second.pieceCount, "2");
     EXPECT_EQ(second.fileSize, "7");
-    EXPECT_EQ(ReadWholeFile(folder + "Create_b.exe"), Expected("b.c", 2, 7));
+    EXPECT_EQ(ReadWholeFile(folder + "Create_b.exe"), PatchedTemplateImage("b.c", 2, 7));
 }
 
 TEST_F(CombinerWriter, MissingTemplateShowsNothing)
@@ -121,7 +109,7 @@ TEST_F(CombinerWriter, ExistingProgramAnsweredYesIsReplaced)
     WriteTextFile(folder + "Create_a.exe", "older program");
     host.overwriteAnswers = {box::ANSWER_YES};
     EXPECT_EQ(Write("C:\\x\\a.txt", 2, 1500), CombinerWriteResult::Written);
-    EXPECT_EQ(ReadWholeFile(folder + "Create_a.exe"), Expected("a.txt", 2, 1500));
+    EXPECT_EQ(ReadWholeFile(folder + "Create_a.exe"), PatchedTemplateImage("a.txt", 2, 1500));
     EXPECT_FALSE(overwriteAll);
 }
 
@@ -131,7 +119,7 @@ TEST_F(CombinerWriter, YesToAllEarlierInTheJobReplacesWithoutAQuestion)
     overwriteAll = true;
     EXPECT_EQ(Write("C:\\x\\a.txt", 2, 1500), CombinerWriteResult::Written);
     EXPECT_TRUE(host.log.empty());
-    EXPECT_EQ(ReadWholeFile(folder + "Create_a.exe"), Expected("a.txt", 2, 1500));
+    EXPECT_EQ(ReadWholeFile(folder + "Create_a.exe"), PatchedTemplateImage("a.txt", 2, 1500));
 }
 
 TEST_F(CombinerWriter, YesToAllIsRememberedForTheJob)
@@ -185,5 +173,5 @@ TEST_F(CombinerWriter, FixedDriveWithExactly40960BytesFreeTakesTheProgram)
     EXPECT_EQ(WriteCombinerProgram(host, "C:\\x\\a.txt", disk.folder(), 2, 1500),
               CombinerWriteResult::Written);
     EXPECT_TRUE(host.log.empty());
-    EXPECT_EQ(ReadWholeFile(disk.folder() + "Create_a.exe"), Expected("a.txt", 2, 1500));
+    EXPECT_EQ(ReadWholeFile(disk.folder() + "Create_a.exe"), PatchedTemplateImage("a.txt", 2, 1500));
 }

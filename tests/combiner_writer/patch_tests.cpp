@@ -9,15 +9,6 @@
 
 namespace {
 
-CombinerParameters Parameters(const std::string& name, int32_t count, int64_t size)
-{
-    CombinerParameters parameters;
-    parameters.fileName = name;
-    parameters.pieceCount = count;
-    parameters.fileSize = size;
-    return parameters;
-}
-
 class Patching : public ::testing::Test {
 protected:
     void SetUp() override

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "combiner_parameters.h"
 #include "file_system.h"
 #include "template_image.h"
 #include "test_files.h"
@@ -73,12 +72,7 @@ protected:
     // Writes Create_<base>.exe for the name into the folder and starts it there.
     HWND Start(const std::string& name, int32_t count, int64_t size)
     {
-        std::vector<unsigned char> image = TemplateImage();
-        CombinerParameters parameters;
-        parameters.fileName = name;
-        parameters.pieceCount = count;
-        parameters.fileSize = size;
-        EXPECT_TRUE(PatchCombinerParameters(image, SlotsOf(image), parameters));
+        std::vector<unsigned char> image = PatchedTemplateImage(name, count, size);
         std::string program = folder + "Create_" + name.substr(0, name.rfind('.')) + ".exe";
         WriteTextFile(program, std::string(image.begin(), image.end()));
         std::vector<char> line(program.begin(), program.end());

@@ -70,3 +70,20 @@ LoadedParameters LoadParametersOf(const std::string& programPath)
     FreeLibrary(module);
     return loaded;
 }
+
+CombinerParameters Parameters(const std::string& name, int32_t count, int64_t size)
+{
+    CombinerParameters parameters;
+    parameters.fileName = name;
+    parameters.pieceCount = count;
+    parameters.fileSize = size;
+    return parameters;
+}
+
+std::vector<unsigned char> PatchedTemplateImage(const std::string& name, int32_t count,
+                                                int64_t size)
+{
+    std::vector<unsigned char> image = TemplateImage();
+    EXPECT_TRUE(PatchCombinerParameters(image, SlotsOf(image), Parameters(name, count, size)));
+    return image;
+}

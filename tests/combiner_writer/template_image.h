@@ -7,12 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "combiner_parameters.h"
 #include "template_slots.h"
 
 // The Windows path of the built combiner program.
 std::string TemplatePath();
 std::vector<unsigned char> TemplateImage();
 CombinerSlots SlotsOf(const std::vector<unsigned char>& image);
+// The values of one split, as the writer puts them into the slots.
+CombinerParameters Parameters(const std::string& name, int32_t count, int64_t size);
+// The template with those values patched in: the program as it must be written.
+std::vector<unsigned char> PatchedTemplateImage(const std::string& name, int32_t count,
+                                                int64_t size);
 
 // `count` UTF-16 units from `offset`, as bytes (units above 0xFF become '?').
 std::string UnitsAt(const std::vector<unsigned char>& image, size_t offset, size_t count);

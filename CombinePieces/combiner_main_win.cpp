@@ -80,20 +80,6 @@ static void SetDialogIcon(HWND dialog)
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, (LPARAM)icon);
 }
 
-static void CreateProgressDisplay(HWND dialog)
-{
-    HWND statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, NULL, dialog, IDC_STATUS_BAR);
-    int rightEdges[2] = {40, -1};
-    SendMessageA(statusBar, SB_SETPARTS, 2, (LPARAM)rightEdges);
-    RECT bar;
-    GetWindowRect(statusBar, &bar);
-    HWND progress = CreateWindowExA(0, PROGRESS_CLASSA, "progress",
-                                    WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 42, 2,
-                                    bar.right - bar.left - 42, bar.bottom - bar.top - 2, statusBar,
-                                    (HMENU)(INT_PTR)IDC_PROGRESS, hInstance, NULL);
-    UseClassicProgressBar(progress);
-}
-
 // By default the pieces are looked for, and the file is created, in the
 // folder the program was started from.
 static void InitDialogTexts(HWND dialog)
@@ -120,7 +106,7 @@ static void InitDialogTexts(HWND dialog)
 static void OnInitDialog(HWND dialog)
 {
     SetDialogIcon(dialog);
-    CreateProgressDisplay(dialog);
+    CreateStatusAndProgressBars(dialog);
     InitDialogTexts(dialog);
 }
 

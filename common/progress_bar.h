@@ -1,7 +1,7 @@
-// Keeps a progress bar in the classic style, as Windows draws it for a
-// program without a manifest.
+// The status bar of both programs' dialogs: the percentage in its first
+// part, and a progress bar of 0 to 100 over the rest.
 #pragma once
 
 struct HWND__;
 
-void UseClassicProgressBar(HWND__* bar);
+void CreateStatusAndProgressBars(HWND__* dialog);

@@ -22,11 +22,6 @@ namespace {
 
 // Pixels, not dialog units: the frame around the file, folder and size rows.
 const RECT EDGE_RECTANGLE = {9, 11, 578, 124};
-// The status bar's two parts end at 40 pixels and at the end of the bar; the
-// progress bar starts after the percentage.
-const int STATUS_PART_EDGES[2] = {40, -1};
-const int PROGRESS_LEFT = 42;
-const int PROGRESS_TOP = 2;
 
 const char* const HELP_FILE = "Brindle.chm";
 
@@ -71,19 +66,6 @@ void PlaceDialog(HWND dialog, int32_t left, int32_t top)
     POINT position = {left, top};
     if (left < 0 || top < 0) position = CentredPosition(dialog);
     SetWindowPos(dialog, NULL, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
-void CreateStatusAndProgressBars(HWND dialog)
-{
-    HWND status = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", dialog, IDC_STATUS_BAR);
-    SendMessageA(status, SB_SETPARTS, 2, (LPARAM)STATUS_PART_EDGES);
-    RECT bar;
-    GetWindowRect(status, &bar);
-    HWND progress = CreateWindowExA(
-        0, PROGRESS_CLASSA, "progress", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, PROGRESS_LEFT,
-        PROGRESS_TOP, (bar.right - bar.left) - PROGRESS_LEFT, (bar.bottom - bar.top) - PROGRESS_TOP,
-        status, (HMENU)(INT_PTR)IDC_PROGRESS, ProgramInstance(), NULL);
-    UseClassicProgressBar(progress);
 }
 
 void SetMainIcon(HWND dialog)

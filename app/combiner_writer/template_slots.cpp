@@ -55,12 +55,24 @@ bool ReadPeLayout(const ImageReader& reader, PeLayout& layout)
     size_t fileHeader = peOffset + 4;
     size_t optionalHeader = fileHeader + 20;
     uint16_t optionalSize, optionalMagic;
-    uint32_t directoryCount;
     if (!reader.read16(fileHeader + 2, layout.sectionCount) ||
         !reader.read16(fileHeader + 16, optionalSize) ||
-        !reader.read16(optionalHeader, optionalMagic) || optionalMagic != 0x10B ||  // PE32
-        !reader.read32(optionalHeader + 92, directoryCount) || directoryCount < 3 ||
-        !reader.read32(optionalHeader + 96 + 2 * 8, layout.resourceRva))
+        !reader.read16(optionalHeader, optionalMagic))
+        return false;
+    // The data directories follow the directory count; both sit 16 bytes
+    // further in a 64-bit program, whose image base and stack sizes are wider.
+    size_t directoryCountAt;
+    if (optionalMagic == 0x10B)  // PE32
+        directoryCountAt = optionalHeader + 92;
+    else if (optionalMagic == 0x20B)  // PE32+
+        directoryCountAt = optionalHeader + 108;
+    else
+        return false;
+    uint32_t directoryCount;
+    const size_t resourceDirectory = 2;
+    if (!reader.read32(directoryCountAt, directoryCount) || directoryCount <= resourceDirectory ||
+        directoryCountAt + 4 + 8 * resourceDirectory + 8 > optionalHeader + optionalSize ||
+        !reader.read32(directoryCountAt + 4 + 8 * resourceDirectory, layout.resourceRva))
         return false;
     layout.sectionTable = optionalHeader + optionalSize;
     return layout.resourceRva != 0;

@@ -28,12 +28,14 @@ uint16_t Read16(const std::vector<unsigned char>& bytes, size_t offset)
     return (uint16_t)(bytes[offset] | bytes[offset + 1] << 8);
 }
 
-// The names of the DLLs in the import directory of a 32-bit program.
+// The names of the DLLs in the import directory of a 32-bit or 64-bit program.
 std::vector<std::string> ImportedDlls(const std::vector<unsigned char>& image)
 {
     size_t header = Read32(image, 0x3C);
     size_t sections = Read16(image, header + 6);
     size_t optional = header + 24;
+    // The data directories start 16 bytes further in the 64-bit form.
+    size_t directories = optional + (Read16(image, optional) == 0x20B ? 112 : 96);
     size_t sectionTable = optional + Read16(image, header + 20);
     auto fileOffset = [&](uint32_t rva) -> size_t {
         for (size_t i = 0; i < sections; ++i) {
@@ -44,7 +46,7 @@ std::vector<std::string> ImportedDlls(const std::vector<unsigned char>& image)
         return 0;
     };
     std::vector<std::string> names;
-    size_t descriptor = fileOffset(Read32(image, optional + 96 + 8));  // data directory 1
+    size_t descriptor = fileOffset(Read32(image, directories + 8));  // data directory 1
     for (; descriptor && Read32(image, descriptor + 12) != 0; descriptor += 20) {
         std::string name(reinterpret_cast<const char*>(&image[fileOffset(Read32(image, descriptor + 12))]));
         std::transform(name.begin(), name.end(), name.begin(), ::tolower);

@@ -52,6 +52,9 @@ HWND WaitForDialog(DWORD process, const std::string& containing = "")
         EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
         if (!search.found) Sleep(10);
     }
+    if (!search.found)
+        ADD_FAILURE() << "waited 30 s for the combiner's "
+                      << (containing.empty() ? "dialog" : "box \"" + containing + "\"");
     return search.found;
 }
 

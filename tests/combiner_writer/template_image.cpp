@@ -12,6 +12,11 @@ std::string TemplatePath()
     return WindowsPathOf(COMBINER_PROGRAM_UNIX_PATH);
 }
 
+std::string OtherWordSizeTemplatePath()
+{
+    return WindowsPathOf(OTHER_COMBINER_PROGRAM_UNIX_PATH);
+}
+
 std::vector<unsigned char> TemplateImage()
 {
     return ReadWholeFile(TemplatePath());

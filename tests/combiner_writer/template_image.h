@@ -10,8 +10,10 @@
 #include "combiner_parameters.h"
 #include "template_slots.h"
 
-// The Windows path of the built combiner program.
+// The Windows path of the built combiner program, and of the one built for
+// the other word size (PE32 beside PE32+).
 std::string TemplatePath();
+std::string OtherWordSizeTemplatePath();
 std::vector<unsigned char> TemplateImage();
 CombinerSlots SlotsOf(const std::vector<unsigned char>& image);
 // The values of one split, as the writer puts them into the slots.

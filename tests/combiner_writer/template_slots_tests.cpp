@@ -1,24 +1,29 @@
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "template_image.h"
 #include "template_slots.h"
+#include "test_files.h"
 
-TEST(TemplateSlots, AreFoundInTheBuiltCombiner)
+TEST(TemplateSlots, AreFoundInTheCombinersOfBothWordSizes)
 {
-    std::vector<unsigned char> image = TemplateImage();
-    ASSERT_FALSE(image.empty());
-    CombinerSlots slots = SlotsOf(image);
-    EXPECT_EQ(UnitsAt(image, slots.fileName, 512), NamePlaceholder());
-    EXPECT_EQ(UnitsAt(image, slots.pieceCount, 10), "2147483647");
-    EXPECT_EQ(UnitsAt(image, slots.fileSize, 20), "12345678901234567890");
-    // Entries 103, 104 and 105 follow each other, each after its length word.
-    EXPECT_EQ(slots.pieceCount, slots.fileName + 1024 + 2);
-    EXPECT_EQ(slots.fileSize, slots.pieceCount + 20 + 2);
-    // Entries 96 to 102 before them are empty: the block starts 7 words earlier.
-    for (size_t entry = 0; entry < 7; ++entry)
-        EXPECT_EQ(WordAt(image, slots.fileName - 2 - 2 * (7 - entry)), 0);
+    for (const std::string& path : {TemplatePath(), OtherWordSizeTemplatePath()}) {
+        SCOPED_TRACE(path);
+        std::vector<unsigned char> image = ReadWholeFile(path);
+        ASSERT_FALSE(image.empty());
+        CombinerSlots slots = SlotsOf(image);
+        EXPECT_EQ(UnitsAt(image, slots.fileName, 512), NamePlaceholder());
+        EXPECT_EQ(UnitsAt(image, slots.pieceCount, 10), "2147483647");
+        EXPECT_EQ(UnitsAt(image, slots.fileSize, 20), "12345678901234567890");
+        // Entries 103, 104 and 105 follow each other, each after its length word.
+        EXPECT_EQ(slots.pieceCount, slots.fileName + 1024 + 2);
+        EXPECT_EQ(slots.fileSize, slots.pieceCount + 20 + 2);
+        // Entries 96 to 102 before them are empty: the block starts 7 words earlier.
+        for (size_t entry = 0; entry < 7; ++entry)
+            EXPECT_EQ(WordAt(image, slots.fileName - 2 - 2 * (7 - entry)), 0);
+    }
 }
 
 TEST(TemplateSlots, WrongLengthWordIsRefused)

@@ -53,9 +53,11 @@ int DialogSplitHost::confirmOverwrite(const std::string& path)
 
 void DialogSplitHost::setSplitControls(bool enable)
 {
-    SetSplitControls(dialog_, enable);
-    // Back to idle only when the job ends.
+    // Back to idle only when the job ends, and marked so before Split shows
+    // again: a Split pressed at once then waits for this worker to return
+    // instead of being taken for a press during the job.
     if (enable) MarkSplitJobEnded();
+    SetSplitControls(dialog_, enable);
 }
 
 // Both are posted to the dialog's thread, in order, and only when they

@@ -3,28 +3,30 @@
 # splits a sample file through Brindle's window and rebuilds it with the
 # Create_<name>.exe written beside the pieces, saving screenshots on the way,
 # and prints where they are. It uses a Wine prefix of its own under
-# build/demo, so it does not disturb the tests or scripts/run.sh.
+# the build folder (demo/), so it does not disturb the tests or scripts/run.sh.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 export BUILD_DIR=${BUILD_DIR:-$source_dir/build}
 
 "$source_dir/scripts/setup.sh"
-"$source_dir/scripts/build.sh"
 # shellcheck source=scripts/wine-env.sh
 source "$source_dir/scripts/wine-env.sh"
+choose_word_sizes demo first
+"$source_dir/scripts/build.sh" "$WORD_SIZES"
+build_dir=$(build_dir_of "$WORD_SIZES")
 
-demo_dir=$BUILD_DIR/demo
+demo_dir=$build_dir/demo
 mkdir -p "$demo_dir"
 rm -rf "$demo_dir/screenshots"
-echo "demo: starting a virtual display and a Wine prefix in $demo_dir"
+echo "demo: starting a virtual display and a Wine prefix in $demo_dir ($WORD_SIZES build)"
 trap stop_test_environment EXIT
-start_test_environment "$demo_dir"
+start_test_environment "$demo_dir" "$WORD_SIZES"
 
 status=0
-wine "$BUILD_DIR/tests/e2e/gui_driver.exe" "$source_dir/tests/e2e/demo/split_and_rebuild.txt" \
+"$WINE" "$build_dir/tests/e2e/gui_driver.exe" "$source_dir/tests/e2e/demo/split_and_rebuild.txt" \
     BUILD="$demo_dir" \
-    BRINDLE="$BUILD_DIR/app/main_window/Brindle.exe" \
-    COMBINER="$BUILD_DIR/CombinePieces/CombinePieces.exe" || status=$?
+    BRINDLE="$build_dir/app/main_window/Brindle.exe" \
+    COMBINER="$build_dir/CombinePieces/CombinePieces.exe" || status=$?
 
 work=$demo_dir/e2e_work/split_and_rebuild
 echo

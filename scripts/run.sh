@@ -2,7 +2,9 @@
 # Builds Brindle and starts it under Wine on the user's display, in a Wine
 # prefix of its own under the build folder (the tests reset theirs), so the
 # recent lists and the window position survive from one run to the next.
-# BRINDLE_RUN_DIR chooses another folder for that prefix.
+# BRINDLE_RUN_DIR chooses another folder for that prefix. It starts the
+# 32-bit build where this machine runs 32-bit programs, the 64-bit one
+# otherwise (BRINDLE_ARCH chooses).
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 export BUILD_DIR=${BUILD_DIR:-$source_dir/build}
@@ -15,14 +17,16 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 "$source_dir/scripts/setup.sh"
-"$source_dir/scripts/build.sh"
 # shellcheck source=scripts/wine-env.sh
 source "$source_dir/scripts/wine-env.sh"
-run_dir=${BRINDLE_RUN_DIR:-$BUILD_DIR/run}
-wine_prefix_env "$run_dir"
+choose_word_sizes run first
+"$source_dir/scripts/build.sh" "$WORD_SIZES"
+build_dir=$(build_dir_of "$WORD_SIZES")
+run_dir=${BRINDLE_RUN_DIR:-$build_dir/run}
+wine_prefix_env "$run_dir" "$WORD_SIZES"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "run: making a Wine prefix in $WINEPREFIX (once)"
     mkdir -p "$run_dir"
-    wineboot -i >/dev/null 2>&1
+    make_wine_prefix
 fi
-exec wine "$BUILD_DIR/app/main_window/Brindle.exe"
+exec "$WINE" "$build_dir/app/main_window/Brindle.exe"

@@ -1,16 +1,35 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test under Wine
 # on a virtual display. Works on a fresh Debian machine as root.
+# Builds both word sizes and tests each one this machine runs, 32-bit first;
+# BRINDLE_ARCH=i686 or x86_64 builds and tests that one only. Arguments go
+# to ctest.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 export BUILD_DIR=${BUILD_DIR:-$source_dir/build}
 
 "$source_dir/scripts/setup.sh"
-"$source_dir/scripts/build.sh"
 # shellcheck source=scripts/wine-env.sh
 source "$source_dir/scripts/wine-env.sh"
-trap stop_test_environment EXIT
-start_test_environment "$BUILD_DIR"
+choose_word_sizes test all
+if [ -n "${BRINDLE_ARCH:-}" ]; then
+    "$source_dir/scripts/build.sh" "$BRINDLE_ARCH"
+else
+    "$source_dir/scripts/build.sh"
+fi
 
-cd "$BUILD_DIR"
-ctest --output-on-failure --timeout 1500 -j "$(nproc)" "$@"
+trap stop_test_environment EXIT
+failed=()
+for word_size in $WORD_SIZES; do
+    build_dir=$(build_dir_of "$word_size")
+    echo "test: the $word_size build, in $build_dir"
+    start_test_environment "$build_dir" "$word_size"
+    (cd "$build_dir" && ctest --output-on-failure --timeout 1500 -j "$(nproc)" "$@") ||
+        failed+=("$word_size")
+    stop_test_environment
+done
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "test: FAILED in the ${failed[*]} build" >&2
+    exit 1
+fi
+echo "test: every test passed in the build of $(echo "$WORD_SIZES" | sed 's/ / and /')"

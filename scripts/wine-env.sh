@@ -1,8 +1,35 @@
 # Sourced by the scripts that run Windows programs: a fresh Wine prefix in the
-# build folder, an emulated floppy drive A:, and a virtual display.
+# build folder, an emulated floppy drive A:, and a virtual display. Every step
+# that fails says what failed and what to do, and returns non-zero.
+# shellcheck source=scripts/word-size.sh
+source "$(dirname "${BASH_SOURCE[0]}")/word-size.sh"
 
+# wine_prefix_env FOLDER WORD_SIZE: WINE is the loader of that word size and
+# WINEPREFIX a prefix in FOLDER.
 wine_prefix_env() {
     export WINEPREFIX=$1/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    WINE=$(wine_loader_of "$2")
+    export WINE
+    # Programs started by Wine itself (wineboot, reg) go through the same loader.
+    if [ "$2" = x86_64 ]; then export WINELOADER=$WINE; else unset WINELOADER; fi
+}
+
+# Runs a set-up step quietly; when it fails, prints its output and what failed.
+quiet_step() {
+    local what=$1 output
+    shift
+    if ! output=$("$@" 2>&1); then
+        echo "$output" >&2
+        echo "set-up: $what failed: $*" >&2
+        return 1
+    fi
+}
+
+make_wine_prefix() {
+    if ! quiet_step "making the Wine prefix $WINEPREFIX" "$WINE" wineboot -i; then
+        echo "set-up: check that '$WINE --version' works; scripts/setup.sh installs Wine." >&2
+        return 1
+    fi
 }
 
 # Drive A: is removable; its "disks" are folders under $BRINDLE_DRIVES, and a
@@ -13,14 +40,17 @@ setup_drives() {
     if mountpoint -q "$BRINDLE_DRIVES/small" 2>/dev/null; then umount "$BRINDLE_DRIVES/small"; fi
     rm -rf "$BRINDLE_DRIVES"
     mkdir -p "$BRINDLE_DRIVES/empty" "$BRINDLE_DRIVES/small"
-    if ! mount -t tmpfs -o size=2m tmpfs "$BRINDLE_DRIVES/small" 2>/dev/null; then
-        echo "note: cannot mount a small tmpfs (not root?); tests that need a full disk skip" >&2
-        rmdir "$BRINDLE_DRIVES/small"
+    if ! quiet_step "mounting a 2 MiB tmpfs, the nearly full disk of the tests," \
+            mount -t tmpfs -o size=2m tmpfs "$BRINDLE_DRIVES/small"; then
+        echo "set-up: run the command as root (it mounts a small tmpfs for the disk-full tests)." >&2
+        return 1
     fi
     ln -sfn "$BRINDLE_DRIVES/empty" "$WINEPREFIX/dosdevices/a:"
-    wine reg add 'HKLM\Software\Wine\Drives' /v 'a:' /d floppy /f >/dev/null 2>&1
+    quiet_step "making drive A: a floppy drive" \
+        "$WINE" reg add 'HKLM\Software\Wine\Drives' /v 'a:' /d floppy /f || return 1
     # Window frames drawn by Wine itself, for screenshots without a window manager.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    quiet_step "letting Wine draw the window frames" \
+        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || return 1
 }
 
 start_display() {
@@ -29,29 +59,36 @@ start_display() {
     for n in $(seq 90 120); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
     done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"/tmp/brindle-xvfb-$n.log" 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        sleep 0.1
+        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1  # polling for the display's socket, at most 10 s
     done
+    cat "/tmp/brindle-xvfb-$n.log" >&2
+    echo "set-up: the virtual display :$n (Xvfb) did not start (its output is above)." >&2
+    echo "set-up: scripts/setup.sh installs xvfb; a stale /tmp/.X$n-lock can be removed." >&2
+    return 1
 }
 
+# start_test_environment BUILD_FOLDER WORD_SIZE
 start_test_environment() {
     local build_dir=$1
-    wine_prefix_env "$build_dir"
+    wine_prefix_env "$build_dir" "$2"
     wineserver -k >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX"
-    start_display
-    wineboot -i >/dev/null 2>&1
-    setup_drives "$build_dir"
+    start_display || return 1
+    make_wine_prefix || return 1
+    setup_drives "$build_dir" || return 1
     wineserver -w
 }
 
 stop_test_environment() {
     wineserver -k >/dev/null 2>&1 || true
     if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+    XVFB_PID=
     if [ -n "${BRINDLE_DRIVES:-}" ] && mountpoint -q "$BRINDLE_DRIVES/small" 2>/dev/null; then
         umount "$BRINDLE_DRIVES/small" || true
     fi

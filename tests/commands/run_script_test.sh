@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The README's run command: without a display it says so plainly and fails;
 # on a display it starts Brindle's main dialog under Wine.
-# Usage: run_script_test.sh SOURCE_DIR BUILD_DIR (DISPLAY from scripts/test.sh)
+# Usage: run_script_test.sh SOURCE_DIR BUILD_DIR WORD_SIZE (DISPLAY from scripts/test.sh)
+# BUILD_DIR is the word size's folder under the commands' build folder.
 set -u
 source_dir=$1
 build_dir=$2
+export BRINDLE_ARCH=$3 BUILD_DIR=${2%/*}
 
 fail() { echo "FAIL: $*"; exit 1; }
 
-output=$(env -u DISPLAY BUILD_DIR="$build_dir" bash "$source_dir/scripts/run.sh" 2>&1)
+output=$(env -u DISPLAY bash "$source_dir/scripts/run.sh" 2>&1)
 status=$?
 [ "$status" -ne 0 ] || fail "run.sh without a display exited with 0"
 echo "$output" | grep -q "there is no display" || fail "no plain message without a display: $output"
@@ -16,7 +18,7 @@ echo "$output" | grep -q "there is no display" || fail "no plain message without
 [ -n "${DISPLAY:-}" ] || fail "this test needs the display that scripts/test.sh provides"
 run_dir="$build_dir/run-script-test"
 rm -rf "$run_dir"
-BUILD_DIR="$build_dir" BRINDLE_RUN_DIR="$run_dir" bash "$source_dir/scripts/run.sh" \
+BRINDLE_RUN_DIR="$run_dir" bash "$source_dir/scripts/run.sh" \
     >"$build_dir/run-script-test.log" 2>&1 &
 run_pid=$!
 

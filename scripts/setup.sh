@@ -12,7 +12,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 for p in cmake g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
-         wine wine32:i386 wine64 xvfb xauth x11-utils googletest imagemagick fp-utils libchm-bin python3; do
+         wine wine32:i386 wine64 xvfb xauth x11-utils googletest imagemagick fonts-wine fp-utils libchm-bin python3; do
     have_pkg "$p" || need+=("$p")
 done
 

@@ -23,6 +23,13 @@ setup_drives() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 }
 
+# Wine draws the buttons of window captions with its Marlett font. Debian
+# ships it in fonts-wine (/usr/share/wine/fonts), but Wine 8 does not load
+# fonts from there, so the prefix gets a copy in its own Fonts folder.
+add_marlett_font() {
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+}
+
 start_display() {
     if [ -n "${BRINDLE_KEEP_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then return; fi
     local n
@@ -45,6 +52,7 @@ start_test_environment() {
     rm -rf "$WINEPREFIX"
     start_display
     wineboot -i >/dev/null 2>&1
+    add_marlett_font
     setup_drives "$build_dir"
     wineserver -w
 }

@@ -53,9 +53,11 @@ int DialogSplitHost::confirmOverwrite(const std::string& path)
 
 void DialogSplitHost::setSplitControls(bool enable)
 {
-    SetSplitControls(dialog_, enable);
-    // Back to idle only when the job ends.
+    // Back to idle only when the job ends; marked before Split is shown
+    // again, so that a press of Split as soon as it is there waits for this
+    // worker instead of being taken for a press during the job.
     if (enable) MarkSplitJobEnded();
+    SetSplitControls(dialog_, enable);
 }
 
 // Both are posted to the dialog's thread, in order, and only when they

@@ -30,6 +30,7 @@ make_wine_prefix() {
         echo "set-up: check that '$WINE --version' works; scripts/setup.sh installs Wine." >&2
         return 1
     fi
+    add_marlett_font
 }
 
 # Drive A: is removable; its "disks" are folders under $BRINDLE_DRIVES, and a
@@ -51,6 +52,14 @@ setup_drives() {
     # Window frames drawn by Wine itself, for screenshots without a window manager.
     quiet_step "letting Wine draw the window frames" \
         "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || return 1
+}
+
+# Wine draws the buttons of window captions with its Marlett font. Debian
+# ships it in fonts-wine (/usr/share/wine/fonts), but Wine 8 does not load
+# fonts from there, so the prefix gets a copy in its own Fonts folder.
+add_marlett_font() {
+    quiet_step "copying Wine's Marlett font (package fonts-wine) into the prefix" \
+        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 
 start_display() {

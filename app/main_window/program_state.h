@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "product_version.h"
+
 struct HINSTANCE__;
 
 // The module whose resources hold the dialogs, menu, icons and bitmap.
@@ -14,4 +16,4 @@ void SetProgramInstance(HINSTANCE__* instance);
 extern std::string ProgramFolder;
 
 // The caption of the main dialog and the title of Brindle's message boxes.
-const char* const PROGRAM_TITLE = "Brindle 1.31";
+const char* const PROGRAM_TITLE = "Brindle " BRINDLE_VERSION_TEXT;

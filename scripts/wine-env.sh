@@ -64,21 +64,29 @@ add_marlett_font() {
 
 start_display() {
     if [ -n "${BRINDLE_KEEP_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then return; fi
-    local n
-    for n in $(seq 90 120); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-    done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"/tmp/brindle-xvfb-$n.log" 2>&1 &
+    # Xvfb takes the first free display number itself and writes it to
+    # descriptor 3 once it listens: no guessing from files in /tmp, which
+    # misses servers of other file systems (a chroot) on the same machine.
+    local number_file log n=""
+    number_file=$(mktemp) log=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >"$log" 2>&1 &
     XVFB_PID=$!
-    export DISPLAY=":$n"
     for _ in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        n=$(cat "$number_file")
+        [ -n "$n" ] && break
         kill -0 "$XVFB_PID" 2>/dev/null || break
-        sleep 0.1  # polling for the display's socket, at most 10 s
+        sleep 0.1  # polling for the display's number, at most 10 s
     done
-    cat "/tmp/brindle-xvfb-$n.log" >&2
-    echo "set-up: the virtual display :$n (Xvfb) did not start (its output is above)." >&2
-    echo "set-up: scripts/setup.sh installs xvfb; a stale /tmp/.X$n-lock can be removed." >&2
+    rm -f "$number_file"
+    if [ -n "$n" ]; then
+        export DISPLAY=":$n"
+        rm -f "$log"
+        return 0
+    fi
+    cat "$log" >&2
+    rm -f "$log"
+    echo "set-up: the virtual display (Xvfb) did not start (its output is above)." >&2
+    echo "set-up: scripts/setup.sh installs xvfb." >&2
     return 1
 }
 

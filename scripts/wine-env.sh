@@ -8,6 +8,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/word-size.sh"
 # WINEPREFIX a prefix in FOLDER.
 wine_prefix_env() {
     export WINEPREFIX=$1/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # Wine names Linux files in the locale's character set; without a UTF-8
+    # locale (a bare root shell has none) names above 0x7F cannot be made.
+    export LC_ALL=C.UTF-8
     WINE=$(wine_loader_of "$2")
     export WINE
     # Programs started by Wine itself (wineboot, reg) go through the same loader.

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "crc32.h"
 #include "resource.h"
 #include "shared_constants.h"
 
@@ -57,6 +58,13 @@ int64_t LoadFileSize(ReassemblyHost& host)
     char text[FILE_SIZE_CAPACITY];
     LoadParameterText(host, IDS_FILE_SIZE, text, sizeof text);
     return ParseDecimal64(text);
+}
+
+bool LoadChecksum(ReassemblyHost& host, uint32_t& checksum)
+{
+    char text[CHECKSUM_CAPACITY];
+    LoadParameterText(host, IDS_CHECKSUM, text, sizeof text);
+    return ParseChecksum(text, checksum);
 }
 
 void FitNameAfterFolder(char* name, size_t folderLength)

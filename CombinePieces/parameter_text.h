@@ -11,6 +11,7 @@
 const int FILE_NAME_CAPACITY = 512;
 const int PIECE_COUNT_CAPACITY = 31;
 const int FILE_SIZE_CAPACITY = 21;
+const int CHECKSUM_CAPACITY = 10;
 
 // Ends the text at its first '*'; a text without one stays whole.
 void CutAtTerminator(char* text);
@@ -26,6 +27,10 @@ void LoadParameterText(ReassemblyHost& host, int id, char* out, int capacity);
 void LoadFileName(ReassemblyHost& host, char* out);
 int32_t LoadPieceCount(ReassemblyHost& host);
 int64_t LoadFileSize(ReassemblyHost& host);
+// The CRC-32 of the file that was split: eight upper-case hexadecimal digits
+// before the '*'. False for anything else (the template's placeholder, or a
+// program written before the checksum was carried): no content check.
+bool LoadChecksum(ReassemblyHost& host, uint32_t& checksum);
 
 // Shortens the name so that folder and name together fit a 512-byte buffer
 // (at most 511 characters).

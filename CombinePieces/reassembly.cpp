@@ -3,6 +3,7 @@
 #include <stdarg.h>
 #include <string.h>
 
+#include "crc32.h"
 #include "file_system.h"
 #include "parameter_text.h"
 #include "path_text.h"
@@ -23,6 +24,11 @@ struct RunInputs {
     char piecesFolder[MAX_TEXT + 1];
     int64_t fileSize;
     int32_t pieceCount;
+    // The CRC-32 of the file that was split, when the program carries it.
+    bool checksumKnown;
+    uint32_t checksum;
+    // Set by the size check before the copy.
+    int64_t firstPieceSize;
 };
 
 // Joins the texts given up to a null one into out (cut to fit).
@@ -66,6 +72,8 @@ void ReadInputs(ReassemblyHost& host, RunInputs& in)
     CopyText(in.outputFolder, sizeof in.outputFolder, in.outputPath,
              FolderPartLength(in.outputPath));
     in.pieceCount = 0;  // read after the free-space check
+    in.checksumKnown = LoadChecksum(host, in.checksum);
+    in.firstPieceSize = 0;
 }
 
 bool EnsureOutputFolder(ReassemblyHost& host, const RunInputs& in)
@@ -133,29 +141,47 @@ int64_t SizeOfPiece(int32_t number, const void* context)
 
 void ReportSizeMismatch(ReassemblyHost& host, const RunInputs& in, int64_t total)
 {
+    char text[MESSAGE_SIZE];
+    int32_t odd = PieceOutOfLine(SizeOfPiece, &in, in.pieceCount, in.fileSize);
+    char oddPath[PATH_SIZE] = "";
+    if (odd > 0) PiecePath(in, odd, oddPath);
+    if (total == in.fileSize) {
+        // The right total, but not cut the way a split cuts: a piece before
+        // the last differs from the first, and the odd one can be named.
+        Compose(text, sizeof text, "The file '", FileNamePart(oddPath),
+                "' does not have the expected size.  This file is required to create '",
+                FileNamePart(in.outputPath), "'.", (const char*)0);
+        host.messageBox(text, box::INFORMATION);
+        return;
+    }
     char found[SEPARATED_NUMBER_SIZE], expected[SEPARATED_NUMBER_SIZE];
     FormatWithSeparators(total, found);
     FormatWithSeparators(in.fileSize, expected);
-    char text[MESSAGE_SIZE];
     Compose(text, sizeof text, "The pieces hold ", found, " bytes in all, but ", expected,
             " bytes are required to create '", FileNamePart(in.outputPath), "'.",
             (const char*)0);
-    int32_t odd = PieceOutOfLine(SizeOfPiece, &in, in.pieceCount, in.fileSize);
     if (odd > 0) {
-        char path[PATH_SIZE];
-        PiecePath(in, odd, path);
         AppendText(text, sizeof text, "  The file '");
-        AppendText(text, sizeof text, FileNamePart(path));
+        AppendText(text, sizeof text, FileNamePart(oddPath));
         AppendText(text, sizeof text, "' does not have the expected size.");
     }
     host.messageBox(text, box::INFORMATION);
 }
 
-// A damaged, truncated or foreign piece would otherwise give a wrong file
-// that is reported as created successfully.
-bool PieceSizesAddUp(ReassemblyHost& host, const RunInputs& in)
+// A split cuts every piece but the last to the size of the first, and the
+// last holds the rest. Pieces found to be cut so can be held to their sizes
+// while they are copied, without a list of them; a damaged, truncated or
+// foreign piece would otherwise give a wrong file.
+int64_t ExpectedPieceSize(const RunInputs& in, int32_t number)
+{
+    if (number < in.pieceCount) return in.firstPieceSize;
+    return in.fileSize - (int64_t)(in.pieceCount - 1) * in.firstPieceSize;
+}
+
+bool PiecesCutAsBySplit(ReassemblyHost& host, RunInputs& in)
 {
     int64_t total = 0;
+    bool evenlyCut = true;
     for (int32_t number = 1; number <= in.pieceCount; ++number) {
         char path[PATH_SIZE];
         PiecePath(in, number, path);
@@ -164,9 +190,13 @@ bool PieceSizesAddUp(ReassemblyHost& host, const RunInputs& in)
             ReportUnreadablePiece(host, path);
             return false;
         }
+        if (number == 1)
+            in.firstPieceSize = size;
+        else if (number < in.pieceCount && size != in.firstPieceSize)
+            evenlyCut = false;
         total += size;
     }
-    if (total == in.fileSize) return true;
+    if (total == in.fileSize && evenlyCut) return true;
     ReportSizeMismatch(host, in, total);
     return false;
 }
@@ -192,21 +222,26 @@ void ShowPercentage(ReassemblyHost& host, int64_t written, int64_t fileSize)
     host.pumpMessages();
 }
 
-enum CopyOutcome { Copied, ReadFailed, WriteFailed };
+enum CopyOutcome { Copied, ReadFailed, WriteFailed, SizeChanged };
 
-CopyOutcome AppendPiece(ReassemblyHost& host, const RunInputs& in, const char* piecePath,
-                        RawFile& output, unsigned char* buffer, int64_t& written)
+CopyOutcome AppendPiece(ReassemblyHost& host, const RunInputs& in, int32_t number,
+                        const char* piecePath, RawFile& output, unsigned char* buffer,
+                        int64_t& written, uint32_t& checksum)
 {
     RawFile piece;
     if (!piece.open(piecePath, RawFile::ForReading)) return ReadFailed;
+    // Open, the piece is shut to writers; it must still have the size it was
+    // checked to have before the copy.
     int64_t size = piece.size();
     if (size < 0) return ReadFailed;
+    if (size != ExpectedPieceSize(in, number)) return SizeChanged;
     // A block never spans two pieces: each piece ends with its own remainder.
     for (int64_t copied = 0; copied < size;) {
         int64_t rest = size - copied;
         size_t block = rest < (int64_t)COPY_BUFFER_SIZE ? (size_t)rest : COPY_BUFFER_SIZE;
         if (!piece.readExact(buffer, block)) return ReadFailed;
         if (!output.writeExact(buffer, block)) return WriteFailed;
+        if (in.checksumKnown) checksum = Crc32Update(checksum, buffer, block);
         copied += (int64_t)block;
         written += (int64_t)block;
         ShowPercentage(host, written, in.fileSize);
@@ -214,25 +249,64 @@ CopyOutcome AppendPiece(ReassemblyHost& host, const RunInputs& in, const char* p
     return Copied;
 }
 
+void ReportMismatch(ReassemblyHost& host, const RunInputs& in, const char* reason)
+{
+    char text[MESSAGE_SIZE];
+    Compose(text, sizeof text, "The file '", in.outputPath,
+            "' does not match the file that was split: ", reason, (const char*)0);
+    host.messageBox(text, box::EXCLAMATION);
+}
+
+void ReportPieceSizeChange(ReassemblyHost& host, const RunInputs& in, const char* piecePath)
+{
+    char reason[PATH_SIZE + 64];
+    Compose(reason, sizeof reason, "the piece '", FileNamePart(piecePath),
+            "' changed size while it was being read.", (const char*)0);
+    ReportMismatch(host, in, reason);
+}
+
+void ReportContentMismatch(ReassemblyHost& host, const RunInputs& in, uint32_t found)
+{
+    char expectedText[CHECKSUM_TEXT_SIZE], foundText[CHECKSUM_TEXT_SIZE];
+    FormatChecksum(in.checksum, expectedText);
+    FormatChecksum(found, foundText);
+    char reason[128];
+    Compose(reason, sizeof reason, "the content differs.  Expected checksum ", expectedText,
+            ", found ", foundText, ".", (const char*)0);
+    ReportMismatch(host, in, reason);
+}
+
+// True only when every piece gave the size it was checked to have and, where
+// the program carries the checksum, the file written has it.
 bool CopyPiecesInOrder(ReassemblyHost& host, const RunInputs& in, RawFile& output,
                        unsigned char* buffer)
 {
     host.showProgress(0, "  0%");
     host.pumpMessages();
     int64_t written = 0;
+    uint32_t checksum = 0;
     for (int32_t number = 1; number <= in.pieceCount; ++number) {
         char path[PATH_SIZE];
         PiecePath(in, number, path);
-        CopyOutcome outcome = AppendPiece(host, in, path, output, buffer, written);
-        if (outcome == ReadFailed) {
+        switch (AppendPiece(host, in, number, path, output, buffer, written, checksum)) {
+        case Copied:
+            break;
+        case ReadFailed:
             ReportUnreadablePiece(host, path);
             return false;
-        }
-        if (outcome == WriteFailed) {
+        case WriteFailed:
             host.messageBox("An error occurred while attempting to write to the output file.",
                             box::EXCLAMATION);
             return false;
+        case SizeChanged:
+            ReportPieceSizeChange(host, in, path);
+            return false;
         }
+    }
+    // The sizes the pieces were held to add up to the file size.
+    if (in.checksumKnown && checksum != in.checksum) {
+        ReportContentMismatch(host, in, checksum);
+        return false;
     }
     return true;
 }
@@ -305,7 +379,7 @@ bool ReassembleFile(ReassemblyHost& host)
     if (!HasRoomForFile(host, in)) return false;
     in.pieceCount = LoadPieceCount(host);
     if (!AllPiecesPresent(host, in)) return false;
-    if (!PieceSizesAddUp(host, in)) return false;
+    if (!PiecesCutAsBySplit(host, in)) return false;
     if (!MayReplaceOutput(host, in)) return false;
     if (!CreateOutput(host, in)) return false;
     host.messageBox("The file was created successfully.", box::INFORMATION);

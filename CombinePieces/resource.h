@@ -7,6 +7,8 @@
 #define IDS_FILE_NAME 103
 #define IDS_PIECE_COUNT 104
 #define IDS_FILE_SIZE 105
+// The CRC-32 of the file that was split; older programs have none.
+#define IDS_CHECKSUM 106
 
 #define IDC_PIECES_FOLDER 1001
 #define IDC_FILE_TO_CREATE 1002

@@ -1,5 +1,6 @@
 #include "combiner_parameters.h"
 
+#include "crc32.h"
 #include "path_text_string.h"
 
 namespace {
@@ -21,6 +22,13 @@ void WriteSlot(std::vector<unsigned char>& image, size_t offset, const std::u16s
     }
 }
 
+std::u16string ChecksumUnits(uint32_t checksum)
+{
+    char digits[CHECKSUM_TEXT_SIZE];
+    FormatChecksum(checksum, digits);
+    return std::u16string(digits, digits + 8);
+}
+
 bool Fits(const std::u16string& units, size_t room)
 {
     return units.size() + 1 <= room;
@@ -36,10 +44,11 @@ bool PatchCombinerParameters(std::vector<unsigned char>& image, const CombinerSl
     std::u16string size = DecimalUnits(parameters.fileSize);
     bool fits = Fits(name, FILE_NAME_SLOT_UNITS) && Fits(count, PIECE_COUNT_SLOT_UNITS) &&
                 Fits(size, FILE_SIZE_SLOT_UNITS) &&
-                slots.fileSize + 2 * FILE_SIZE_SLOT_UNITS <= image.size();
+                slots.checksum + 2 * CHECKSUM_SLOT_UNITS <= image.size();
     if (!fits) return false;
     WriteSlot(image, slots.fileName, name);
     WriteSlot(image, slots.pieceCount, count);
     WriteSlot(image, slots.fileSize, size);
+    if (parameters.checksum) WriteSlot(image, slots.checksum, ChecksumUnits(*parameters.checksum));
     return true;
 }

@@ -1,10 +1,11 @@
-// The three values written into a combiner program's slots, each as UTF-16
+// The values written into a combiner program's slots, each as UTF-16
 // units followed by the terminator '*'. Length words and the rest of a slot
 // are left as they are: only the units before the first '*' carry meaning.
 #pragma once
 
 #include <stdint.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,11 @@ struct CombinerParameters {
     std::string fileName;  // ANSI, at most 511 bytes
     int32_t pieceCount = 0;
     int64_t fileSize = 0;
+    // The CRC-32 of the file; without it the slot keeps its placeholder.
+    std::optional<uint32_t> checksum;
 };
 
-// Writes the three values with their terminators into the slots of the image.
+// Writes the values with their terminators into the slots of the image.
 // False, with nothing written, when a value and its terminator would not fit
 // its slot (a count of 1,000,000,000 or more, or a name above 511 units).
 bool PatchCombinerParameters(std::vector<unsigned char>& image, const CombinerSlots& slots,

@@ -76,12 +76,13 @@ bool PatchedTemplate(SplitHost& host, const CombinerParameters& parameters,
 
 CombinerWriteResult WriteCombinerProgram(SplitHost& host, const std::string& sourcePath,
                                          const std::string& piecesFolder, int32_t pieceCount,
-                                         int64_t fileSize)
+                                         int64_t fileSize, std::optional<uint32_t> checksum)
 {
     CombinerParameters parameters;
     parameters.fileName = FileNamePart(sourcePath);
     parameters.pieceCount = pieceCount;
     parameters.fileSize = fileSize;
+    parameters.checksum = checksum;
     // A private copy of the template, patched for this job alone.
     std::vector<unsigned char> image;
     if (!PatchedTemplate(host, parameters, image)) return CombinerWriteResult::TemplateUnavailable;

@@ -4,6 +4,7 @@
 
 #include <stdint.h>
 
+#include <optional>
 #include <string>
 
 #include "split_host.h"
@@ -18,6 +19,9 @@ enum class CombinerWriteResult {
 // CombinerReserve: the room the destination must have for the program.
 const int64_t COMBINER_RESERVE = 40960;
 
+// Without a checksum the program keeps the template's placeholder and makes
+// no content check.
 CombinerWriteResult WriteCombinerProgram(SplitHost& host, const std::string& sourcePath,
                                          const std::string& piecesFolder, int32_t pieceCount,
-                                         int64_t fileSize);
+                                         int64_t fileSize,
+                                         std::optional<uint32_t> checksum = std::nullopt);

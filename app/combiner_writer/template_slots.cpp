@@ -152,30 +152,33 @@ bool FindCombinerSlots(const unsigned char* image, size_t size, CombinerSlots& s
     // Each entry: a length word, then that many units.
     size_t entry = block;
     size_t end = block + blockSize;
-    size_t firstUnits[3] = {0, 0, 0};
-    uint16_t lengths[3] = {0, 0, 0};
+    const int SLOT_COUNT = 4;
+    size_t firstUnits[SLOT_COUNT] = {0, 0, 0, 0};
+    uint16_t lengths[SLOT_COUNT] = {0, 0, 0, 0};
     for (int index = 0; index < 16; ++index) {
         uint16_t length;
         if (!reader.read16(entry, length) || entry + 2 + 2 * (size_t)length > end) return false;
         int slot = index - FIRST_SLOT_INDEX;
-        if (slot >= 0 && slot < 3) {
+        if (slot >= 0 && slot < SLOT_COUNT) {
             firstUnits[slot] = entry + 2;
             lengths[slot] = length;
         }
         entry += 2 + 2 * (size_t)length;
     }
     if (lengths[0] != FILE_NAME_SLOT_UNITS || lengths[1] != PIECE_COUNT_SLOT_UNITS ||
-        lengths[2] != FILE_SIZE_SLOT_UNITS)
+        lengths[2] != FILE_SIZE_SLOT_UNITS || lengths[3] != CHECKSUM_SLOT_UNITS)
         return false;
 
     char placeholder[2 * 256 + 1];
     for (int i = 0; i < 256; ++i) snprintf(placeholder + 2 * i, 3, "%02X", i);
     if (!HoldsUnits(image, firstUnits[0], placeholder) ||
         !HoldsUnits(image, firstUnits[1], "2147483647") ||
-        !HoldsUnits(image, firstUnits[2], "12345678901234567890"))
+        !HoldsUnits(image, firstUnits[2], "12345678901234567890") ||
+        !HoldsUnits(image, firstUnits[3], "XXXXXXXXX"))
         return false;
     slots.fileName = firstUnits[0];
     slots.pieceCount = firstUnits[1];
     slots.fileSize = firstUnits[2];
+    slots.checksum = firstUnits[3];
     return true;
 }

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "combiner_writer.h"
+#include "crc32.h"
 #include "file_system.h"
 #include "job_flags.h"
 #include "message_box.h"
@@ -30,6 +32,12 @@ std::string Quoted(const std::string& text)
 {
     return "\"" + text + "\"";
 }
+
+// What the pieces have taken of the file so far.
+struct CopiedSoFar {
+    int64_t bytes = 0;
+    uint32_t checksum = 0;  // the CRC-32 of those bytes, when the job takes it
+};
 
 // Shows the refusal or error and ends the job, not successful.
 void FailJob(SplitHost& host, const std::string& text)
@@ -196,7 +204,7 @@ enum class CopyResult { Done, Failed };
 
 // Copies the next pieceBytes bytes of the source into the open piece.
 CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& resources,
-                         int64_t pieceBytes, int64_t& bytesCopied)
+                         int64_t pieceBytes, CopiedSoFar& copied)
 {
     size_t largestChunk = job.onRemovableDrive ? REMOVABLE_CHUNK_SIZE : COPY_BUFFER_SIZE;
     while (pieceBytes > 0) {
@@ -205,13 +213,16 @@ CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& res
             FailJob(host, "An error occurred while reading from the file\n" + Quoted(job.filePath));
             return CopyResult::Failed;
         }
+        // Taken while the chunk is fresh in the cache: the file is read once.
+        if (job.takeChecksum)
+            copied.checksum = Crc32Update(copied.checksum, resources.buffer.get(), chunk);
         if (!resources.piece.writeExact(resources.buffer.get(), chunk)) {
             FailJob(host, "An error occurred while writing to the file\n" +
                               Quoted(resources.piece.path()));
             return CopyResult::Failed;
         }
-        bytesCopied += (int64_t)chunk;
-        ShowProgress(host, bytesCopied, job.fileSize);
+        copied.bytes += (int64_t)chunk;
+        ShowProgress(host, copied.bytes, job.fileSize);
         pieceBytes -= (int64_t)chunk;
         if (cancelCheckpoint()) break;
     }
@@ -239,7 +250,7 @@ bool CreatePiece(SplitHost& host, JobResources& resources, const char* piecePath
 // One piece: disk, room, overwrite question, create, copy. False when the job
 // has been ended.
 bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
-                int32_t pieceNumber, int64_t remaining, int64_t& bytesCopied)
+                int32_t pieceNumber, int64_t remaining, CopiedSoFar& copied)
 {
     char piecePath[MAX_TEXT];
     bool pathFits = PieceFileName(piecePath, sizeof piecePath, job.piecesFolder.c_str(),
@@ -253,13 +264,14 @@ bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
     if (!MakeRoomForPiece(host, job, pieceBytes)) return false;
     if (!CreatePiece(host, resources, piecePath, pathFits)) return false;
     if (!cancelCheckpoint() &&
-        CopyIntoPiece(host, job, resources, pieceBytes, bytesCopied) == CopyResult::Failed)
+        CopyIntoPiece(host, job, resources, pieceBytes, copied) == CopyResult::Failed)
         return false;
     resources.piece.close();
     return true;
 }
 
-void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
+void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources,
+               const CopiedSoFar& copied)
 {
     resources.source.close();
     resources.buffer.reset();
@@ -267,8 +279,11 @@ void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
         endSplitJob(host, false, "");
         return;
     }
+    // Not cancelled: every byte of the file went into the checksum.
+    std::optional<uint32_t> checksum;
+    if (job.takeChecksum) checksum = copied.checksum;
     switch (WriteCombinerProgram(host, job.filePath, job.piecesFolder, (int32_t)job.pieceCount,
-                                 job.fileSize)) {
+                                 job.fileSize, checksum)) {
     case CombinerWriteResult::Written:
         endSplitJob(host, !cancelCheckpoint(), job.filePath);
         break;
@@ -288,22 +303,23 @@ void writePieces(SplitHost& host, const SplitJob& job, JobResources& resources)
 
     int64_t remaining = job.fileSize;
     int32_t pieceNumber = 1;
-    int64_t bytesCopied = 0;
+    CopiedSoFar copied;
     bool cancelled = cancelCheckpoint();
     while (!cancelled && remaining > 0) {
-        if (!WritePiece(host, job, resources, pieceNumber, remaining, bytesCopied)) return;
+        if (!WritePiece(host, job, resources, pieceNumber, remaining, copied)) return;
         remaining -= job.pieceSize;
         ++pieceNumber;
         cancelled = cancelCheckpoint();
     }
-    FinishJob(host, job, resources);
+    FinishJob(host, job, resources, copied);
 }
 
 }  // namespace
 
-void runSplitJob(SplitHost& host)
+void runSplitJob(SplitHost& host, bool takeChecksum)
 {
     SplitJob job;
+    job.takeChecksum = takeChecksum;
     JobResources resources;
     if (prepareSplitJob(host, job, resources)) writePieces(host, job, resources);
 }

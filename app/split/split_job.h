@@ -20,11 +20,14 @@ struct SplitJob {
     int64_t pieceSize = 0;
     int64_t fileSize = 0;
     int64_t pieceCount = 0;
+    bool takeChecksum = true;
 };
 
 // The worker's whole job: prepare, write the pieces, write the combiner, and
-// end through endSplitJob on every way out.
-void runSplitJob(SplitHost& host);
+// end through endSplitJob on every way out. The CRC-32 of the file is taken
+// from the bytes read for the pieces and handed to the combiner writer;
+// takeChecksum is false only where the copy is timed without it.
+void runSplitJob(SplitHost& host, bool takeChecksum = true);
 
 // The one end of every job: arrow cursor, flags cleared, after a success the
 // recent lists and the report, then the dialog back to idle.

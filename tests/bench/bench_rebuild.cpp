@@ -1,7 +1,9 @@
 // Times the combiner's reassembly run on real pieces: the run with a host
 // that answers Yes, gives the parameters and only counts its progress calls.
+// With CHECKSUM (eight hexadecimal digits, the file's CRC-32) the run checks
+// the content; without it, as a program without a checksum, it does not.
 //
-//   bench_rebuild PIECES_FOLDER NAME PIECE_COUNT FILE_SIZE OUTPUT
+//   bench_rebuild PIECES_FOLDER NAME PIECE_COUNT FILE_SIZE OUTPUT [CHECKSUM]
 //
 // Prints one line: "rebuild <bytes> <seconds> <MB/s> peak_working_set=<bytes> progress_calls=<n>".
 #include <stdio.h>
@@ -18,7 +20,7 @@ class CountingHost : public ReassemblyHost {
 public:
     const char* output;
     const char* folder;
-    const char* parameters[3];  // entries 103, 104 and 105
+    const char* parameters[4];  // entries 103 to 106
     int progressCalls = 0;
     int boxes = 0;
 
@@ -53,8 +55,9 @@ public:
 
 int main(int argc, char** argv)
 {
-    if (argc != 6) {
-        fprintf(stderr, "usage: bench_rebuild PIECES_FOLDER NAME PIECE_COUNT FILE_SIZE OUTPUT\n");
+    if (argc != 6 && argc != 7) {
+        fprintf(stderr,
+                "usage: bench_rebuild PIECES_FOLDER NAME PIECE_COUNT FILE_SIZE OUTPUT [CHECKSUM]\n");
         return 2;
     }
     CountingHost host;
@@ -62,6 +65,7 @@ int main(int argc, char** argv)
     host.parameters[0] = argv[2];
     host.parameters[1] = argv[3];
     host.parameters[2] = argv[4];
+    host.parameters[3] = argc == 7 ? argv[6] : "";
     host.output = argv[5];
     BenchClock clock;
     bool created = ReassembleFile(host);

@@ -115,7 +115,9 @@ TEST_F(CombinerProgram, HoldsThePlaceholdersInItsStringTable)
     EXPECT_STREQ(text, "2147483647");
     LoadStringA(module, 105, text, 21);
     EXPECT_STREQ(text, "12345678901234567890");
-    EXPECT_EQ(Resource(RT_STRING, 7).size(), 2u * 16 + 2u * (512 + 10 + 20));
+    LoadStringA(module, 106, text, 10);
+    EXPECT_STREQ(text, "XXXXXXXXX");
+    EXPECT_EQ(Resource(RT_STRING, 7).size(), 2u * 16 + 2u * (512 + 10 + 20 + 9));
 }
 
 TEST_F(CombinerProgram, DialogIsAnExtendedTemplateInEightPointTahoma)

@@ -97,3 +97,17 @@ TEST(ParameterText, NameIsCutSoThatFolderAndNameFit511Characters)
     FitNameAfterFolder(fits, 491);
     EXPECT_STREQ(fits, "twenty_characters.ab");
 }
+
+TEST(ParameterText, ChecksumIsEightUpperCaseHexadecimalDigitsBeforeTheTerminator)
+{
+    ScriptedReassemblyHost host;
+    uint32_t checksum = 0;
+    host.strings[106] = "0A1B2C3D*";
+    ASSERT_TRUE(LoadChecksum(host, checksum));
+    EXPECT_EQ(checksum, 0x0A1B2C3Du);
+    // The placeholder, a missing entry and anything else: no checksum.
+    for (const char* text : {"XXXXXXXXX", "", "0a1b2c3d*", "0A1B2C3*X", "0A1B2C3D0", "0A1B 2C3D"}) {
+        host.strings[106] = text;
+        EXPECT_FALSE(LoadChecksum(host, checksum)) << text;
+    }
+}

@@ -352,3 +352,106 @@ TEST_F(Reassembly, PieceThatCannotBeOpenedDuringCopyingIsReportedWithItsPath)
     // What was copied before the failure stays.
     EXPECT_TRUE(HoldsPattern(host.fileToCreate, 0, 10));
 }
+
+namespace {
+
+// Python: zlib.crc32(bytes(PatternByte(i, 1) for i in range(1200))), and the
+// same with byte 600 XOR 0xFF.
+const char* const PATTERN_1200_CRC = "A8E5D180";
+const char* const DAMAGED_1200_CRC = "F3B912ED";
+
+// Changes one byte of the file in place; its size stays.
+void FlipByte(const std::string& path, int64_t offset)
+{
+    std::vector<unsigned char> bytes = ReadWholeFile(path);
+    bytes[(size_t)offset] ^= 0xFF;
+    WriteTextFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+}  // namespace
+
+TEST_F(Reassembly, ContentThatDiffersFromTheChecksumIsNotASuccessAndTheOutputIsKept)
+{
+    WritePieces("name.bin", 1200, 500, 1);
+    FlipByte(folder + "name.bin.2", 100);  // byte 600 of the file
+    host.setParameters("name.bin", 3, 1200, PATTERN_1200_CRC);
+    EXPECT_FALSE(ReassembleFile(host));
+    EXPECT_EQ(host.boxes, std::vector<std::string>{BoxText(
+                              0x30, "The file '" + host.fileToCreate +
+                                        "' does not match the file that was split: the content "
+                                        "differs.  Expected checksum A8E5D180, found F3B912ED.")});
+    // Kept as written: the whole file, with the damaged byte.
+    std::vector<unsigned char> expected(1200);
+    for (size_t i = 0; i < expected.size(); ++i) expected[i] = PatternByte((int64_t)i, 1);
+    expected[600] ^= 0xFF;
+    EXPECT_EQ(ReadWholeFile(host.fileToCreate), expected);
+}
+
+TEST_F(Reassembly, ContentThatMatchesTheChecksumIsASuccess)
+{
+    WritePieces("name.bin", 1200, 500, 1);
+    host.setParameters("name.bin", 3, 1200, PATTERN_1200_CRC);
+    EXPECT_TRUE(ReassembleFile(host));
+    EXPECT_EQ(host.boxes, std::vector<std::string>{DONE});
+    EXPECT_TRUE(HoldsPattern(host.fileToCreate, 0, 1200));
+}
+
+TEST_F(Reassembly, WithoutAChecksumTheContentIsNotChecked)
+{
+    // The placeholder of a program written without one, and a program from
+    // before checksums were carried, which has no entry 106.
+    WritePieces("name.bin", 1200, 500, 1);
+    FlipByte(folder + "name.bin.2", 100);
+    for (bool entryMissing : {false, true}) {
+        ScriptedReassemblyHost run;
+        run.piecesFolder = folder;
+        run.fileToCreate = folder + "out\\name" + std::to_string(entryMissing) + ".bin";
+        run.setParameters("name.bin", 3, 1200);
+        if (entryMissing) run.strings.erase(106);
+        EXPECT_TRUE(ReassembleFile(run));
+        EXPECT_EQ(run.boxes, std::vector<std::string>{DONE});
+        EXPECT_EQ(ReadWholeFile(run.fileToCreate).size(), 1200u);
+    }
+}
+
+TEST_F(Reassembly, PieceThatChangesSizeAfterTheCheckIsNotASuccess)
+{
+    // Changed while the overwrite question is open: grown by 5 bytes, or
+    // shrunk by 1. The program carries no checksum: the sizes alone tell.
+    for (int64_t change : {5, -1}) {
+        SCOPED_TRACE(change);
+        WritePieces("name.bin", 1200, 500, 1);
+        WriteTextFile(host.fileToCreate, "old");
+        ScriptedReassemblyHost run;
+        run.piecesFolder = folder;
+        run.fileToCreate = host.fileToCreate;
+        run.setParameters("name.bin", 3, 1200);
+        run.answers = {YES};
+        run.onMessageBox = [&](const std::string&) {
+            WritePatternSlice(folder + "name.bin.2", 500, 500 + change);
+        };
+        EXPECT_FALSE(ReassembleFile(run));
+        ASSERT_EQ(run.boxes.size(), 2u);
+        EXPECT_EQ(run.boxes[1],
+                  BoxText(0x30, "The file '" + run.fileToCreate +
+                                    "' does not match the file that was split: the piece "
+                                    "'name.bin.2' changed size while it was being read."));
+        // Kept as it is: the first piece, and nothing of the second.
+        EXPECT_EQ(run.buffersHeld, 0);
+        EXPECT_TRUE(HoldsPattern(run.fileToCreate, 0, 500));
+        EXPECT_EQ(ReadWholeFile(run.fileToCreate).size(), 500u);
+    }
+}
+
+TEST_F(Reassembly, PiecesWithTheRightTotalButNotCutAsBySplitAreRefused)
+{
+    WritePieces("name.bin", 1200, 500, 1);
+    WritePatternSlice(folder + "name.bin.2", 500, 499);
+    WritePatternSlice(folder + "name.bin.3", 999, 201);
+    host.setParameters("name.bin", 3, 1200);
+    EXPECT_FALSE(ReassembleFile(host));
+    EXPECT_EQ(host.boxes, std::vector<std::string>{BoxText(
+                              0x40, "The file 'name.bin.2' does not have the expected size.  "
+                                    "This file is required to create 'name.bin'.")});
+    EXPECT_FALSE(FileExists(host.fileToCreate));
+}

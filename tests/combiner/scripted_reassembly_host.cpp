@@ -44,11 +44,12 @@ std::string BoxText(unsigned style, const std::string& text)
 }
 
 void ScriptedReassemblyHost::setParameters(const std::string& name, int64_t pieceCount,
-                                           int64_t fileSize)
+                                           int64_t fileSize, const std::string& checksum)
 {
     strings[103] = SlotText(name, NamePlaceholder());
     strings[104] = SlotText(std::to_string(pieceCount), "2147483647");
     strings[105] = SlotText(std::to_string(fileSize), "12345678901234567890");
+    strings[106] = checksum.empty() ? "XXXXXXXXX" : SlotText(checksum, "XXXXXXXXX");
 }
 
 void ScriptedReassemblyHost::readFileToCreate(char* out, size_t size)

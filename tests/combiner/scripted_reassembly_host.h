@@ -33,9 +33,10 @@ public:
     int pumps = 0;
     int buffersHeld = 0;
 
-    // Sets the three slots as Brindle writes them: value, '*', and the rest
-    // of the placeholder.
-    void setParameters(const std::string& name, int64_t pieceCount, int64_t fileSize);
+    // Sets the slots as Brindle writes them: value, '*', and the rest of the
+    // placeholder. Without a checksum its slot keeps the placeholder.
+    void setParameters(const std::string& name, int64_t pieceCount, int64_t fileSize,
+                       const std::string& checksum = "");
 
     void readFileToCreate(char* out, size_t size) override;
     void readPiecesFolder(char* out, size_t size) override;

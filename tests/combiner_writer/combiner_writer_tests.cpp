@@ -45,13 +45,17 @@ protected:
 
 TEST_F(CombinerWriter, WritesThePatchedTemplateBesideThePieces)
 {
-    EXPECT_EQ(Write("C:\\data\\report.final.doc", 3, 4000000), CombinerWriteResult::Written);
+    EXPECT_EQ(WriteCombinerProgram(host, "C:\\data\\report.final.doc", folder, 3, 4000000,
+                                   0x89ABCDEFu),
+              CombinerWriteResult::Written);
     std::string program = folder + "Create_report.final.exe";
-    EXPECT_EQ(ReadWholeFile(program), PatchedTemplateImage("report.final.doc", 3, 4000000));
+    EXPECT_EQ(ReadWholeFile(program),
+              PatchedTemplateImage("report.final.doc", 3, 4000000, 0x89ABCDEFu));
     LoadedParameters loaded = LoadParametersOf(program);
     EXPECT_EQ(loaded.fileName, "report.final.doc");
     EXPECT_EQ(loaded.pieceCount, "3");
     EXPECT_EQ(loaded.fileSize, "4000000");
+    EXPECT_EQ(loaded.checksum, "89ABCDEF");
     EXPECT_TRUE(host.log.empty());
 }
 

@@ -24,17 +24,20 @@ protected:
     std::string NameSlot() const { return UnitsAt(image, slots.fileName, 512); }
     std::string CountSlot() const { return UnitsAt(image, slots.pieceCount, 10); }
     std::string SizeSlot() const { return UnitsAt(image, slots.fileSize, 20); }
+    std::string ChecksumSlot() const { return UnitsAt(image, slots.checksum, 9); }
     void ExpectLengthWordsUnchanged() const
     {
         EXPECT_EQ(WordAt(image, slots.fileName - 2), 512);
         EXPECT_EQ(WordAt(image, slots.pieceCount - 2), 10);
         EXPECT_EQ(WordAt(image, slots.fileSize - 2), 20);
+        EXPECT_EQ(WordAt(image, slots.checksum - 2), 9);
     }
     bool InsideSlots(size_t offset) const
     {
         return (offset >= slots.fileName && offset < slots.fileName + 1024) ||
                (offset >= slots.pieceCount && offset < slots.pieceCount + 20) ||
-               (offset >= slots.fileSize && offset < slots.fileSize + 40);
+               (offset >= slots.fileSize && offset < slots.fileSize + 40) ||
+               (offset >= slots.checksum && offset < slots.checksum + 18);
     }
 
     std::vector<unsigned char> original, image;
@@ -56,12 +59,19 @@ TEST_P(Patching, FirstSplitOfARun)
     ExpectLengthWordsUnchanged();
 }
 
+TEST_P(Patching, ChecksumFillsItsSlotAndWithoutOneThePlaceholderStays)
+{
+    ASSERT_TRUE(PatchCombinerParameters(image, slots, Parameters("a.txt", 2, 1500)));
+    EXPECT_EQ(ChecksumSlot(), "XXXXXXXXX");
+    ASSERT_TRUE(PatchCombinerParameters(image, slots, Parameters("a.txt", 2, 1500, 0x0A1B2C3Du)));
+    EXPECT_EQ(ChecksumSlot(), "0A1B2C3D*");
+    ExpectLengthWordsUnchanged();
+}
+
 TEST_P(Patching, NineteenDigitSizeFillsItsSlotExactly)
 {
     ASSERT_TRUE(PatchCombinerParameters(image, slots, Parameters("a", 1, 1000000000000000000LL)));
     EXPECT_EQ(SizeSlot(), "1000000000000000000*");
-    // Entry 106, right after the slot, is still empty.
-    EXPECT_EQ(WordAt(image, slots.fileSize + 40), 0);
     ExpectLengthWordsUnchanged();
 }
 
@@ -95,11 +105,11 @@ TEST_P(Patching, SecondShorterPatchLeavesTheTailOfTheFirst)
     EXPECT_EQ(SizeSlot(), "5*678*78901234567890");
 }
 
-TEST_P(Patching, OnlyTheCharactersOfEntries103To105Change)
+TEST_P(Patching, OnlyTheCharactersOfEntries103To106Change)
 {
     ASSERT_TRUE(PatchCombinerParameters(image, slots,
                                         Parameters(std::string(511, 'z'), 999999999,
-                                                   INT64_MAX)));
+                                                   INT64_MAX, 0xFFFFFFFFu)));
     ASSERT_EQ(image.size(), original.size());
     size_t same = 0;
     for (size_t i = 0; i < image.size(); ++i) {
@@ -108,7 +118,7 @@ TEST_P(Patching, OnlyTheCharactersOfEntries103To105Change)
         }
         if (image[i] == original[i]) ++same;
     }
-    EXPECT_GE(same, original.size() - 1084);
+    EXPECT_GE(same, original.size() - 1102);
 }
 
 TEST_P(Patching, CountThatDoesNotFitItsSlotWritesNothing)
@@ -133,13 +143,14 @@ TEST_P(Patching, WrittenProgramGivesTheValuesBackThroughTheStringLoader)
     const std::string names[] = {"a.txt", std::string(511, 'q'), "caf\xe9 \xc0\xff.txt"};
     for (const std::string& name : names) {
         SCOPED_TRACE(name.size());
-        ASSERT_TRUE(PatchCombinerParameters(image, slots, Parameters(name, 2, 1500)));
+        ASSERT_TRUE(PatchCombinerParameters(image, slots, Parameters(name, 2, 1500, 0xCBF43926u)));
         std::string program = folder + "Create_test" + std::to_string(name.size()) + ".exe";
         WriteTextFile(program, std::string(image.begin(), image.end()));
         LoadedParameters loaded = LoadParametersOf(program);
         EXPECT_EQ(loaded.fileName, name);
         EXPECT_EQ(loaded.pieceCount, "2");
         EXPECT_EQ(loaded.fileSize, "1500");
+        EXPECT_EQ(loaded.checksum, "CBF43926");
     }
     RemoveTestFolder(folder);
 }

@@ -73,9 +73,9 @@ protected:
     }
 
     // Writes Create_<base>.exe for the name into the folder and starts it there.
-    HWND Start(const std::string& name, int32_t count, int64_t size)
+    HWND Start(const std::string& name, int32_t count, int64_t size, uint32_t checksum)
     {
-        std::vector<unsigned char> image = PatchedTemplateImage(name, count, size);
+        std::vector<unsigned char> image = PatchedTemplateImage(name, count, size, checksum);
         std::string program = folder + "Create_" + name.substr(0, name.rfind('.')) + ".exe";
         WriteTextFile(program, std::string(image.begin(), image.end()));
         std::vector<char> line(program.begin(), program.end());
@@ -105,18 +105,28 @@ protected:
     PROCESS_INFORMATION process = {};
 };
 
+// Python: zlib.crc32(b"a" * 1000 + b"b" * 1000 + b"c" * 700), and the same
+// with the last byte a "d".
+const uint32_t ABC_CRC = 0xC41EAE40u;
+
+// Pieces of 1000, 1000 and 700 bytes of "a", "b" and "c"; the whole file.
+std::string WriteAbcPieces(const std::string& folder)
+{
+    std::string whole;
+    for (int i = 0; i < 3; ++i) {
+        std::string bytes(i == 2 ? 700 : 1000, (char)('a' + i));
+        WriteTextFile(folder + "report.pdf." + std::to_string(i + 1), bytes);
+        whole += bytes;
+    }
+    return whole;
+}
+
 }  // namespace
 
 TEST_F(ProgramRun, ProposesItsFolderAndRebuildsTheFileOnOk)
 {
-    std::vector<std::string> pieces = {"report.pdf.1", "report.pdf.2", "report.pdf.3"};
-    std::string whole;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        std::string bytes(1000 - 300 * (i == 2), (char)('a' + i));
-        WriteTextFile(folder + pieces[i], bytes);
-        whole += bytes;
-    }
-    HWND dialog = Start("report.pdf", 3, (int64_t)whole.size());
+    std::string whole = WriteAbcPieces(folder);
+    HWND dialog = Start("report.pdf", 3, (int64_t)whole.size(), ABC_CRC);
     ASSERT_NE(dialog, (HWND)NULL);
     char caption[64] = "";
     GetWindowTextA(dialog, caption, sizeof caption);
@@ -140,18 +150,24 @@ TEST_F(ProgramRun, ProposesItsFolderAndRebuildsTheFileOnOk)
     EXPECT_EQ(std::string(rebuilt.begin(), rebuilt.end()), whole);
 }
 
-TEST_F(ProgramRun, StaysOpenAfterARefusalAndEndsWithTwoOnCancel)
+TEST_F(ProgramRun, StaysOpenAfterAMismatchAndEndsWithTwoOnCancel)
 {
-    HWND dialog = Start("gone.bin", 2, 10);
+    std::string whole = WriteAbcPieces(folder);
+    whole.back() = 'd';
+    WriteTextFile(folder + "report.pdf.3", whole.substr(2000));
+    HWND dialog = Start("report.pdf", 3, (int64_t)whole.size(), ABC_CRC);
     ASSERT_NE(dialog, (HWND)NULL);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(Acknowledge(
-        "The file 'gone.bin.1' could not be found.  This file is required to create 'gone.bin'."));
+    EXPECT_TRUE(Acknowledge("The file '" + folder +
+                            "report.pdf' does not match the file that was split: the content "
+                            "differs.  Expected checksum C41EAE40, found 5A7A3BE3."));
     // Back to idle: both buttons enabled again.
     for (int tries = 0; tries < 3000 && !IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)); ++tries)
         Sleep(10);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(ExitCode(), 2u);
-    EXPECT_FALSE(FileExists(folder + "gone.bin"));
+    // The output is kept as it was written.
+    std::vector<unsigned char> kept = ReadWholeFile(folder + "report.pdf");
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), whole);
 }

@@ -115,6 +115,8 @@ TEST_F(RoundTrip, FileOfSeveralPiecesIsRebuiltByteForByte)
     WritePatternFile(source, 10000001, 7);
     std::string program = Split(source, 1457664);
     EXPECT_TRUE(FileExists(folder + "pieces\\data.bin.7"));
+    // Python: zlib.crc32(bytes(PatternByte(i, 7) for i in range(10000001)))
+    EXPECT_EQ(LoadParametersOf(program).checksum, "3A60D8CE");
     ASSERT_TRUE(Rebuild(program, "data.bin"));
     EXPECT_TRUE(SameFiles(source, folder + "rebuilt\\data.bin"));
 }
@@ -166,6 +168,8 @@ TEST_F(RoundTrip, FileAboveFourGibibytesIsRebuiltByteForByte)
     LoadedParameters loaded = LoadParametersOf(program);
     EXPECT_EQ(loaded.pieceCount, "5");
     EXPECT_EQ(loaded.fileSize, std::to_string(size));
+    // The rebuild holds the file to the checksum the split took across the mark.
+    EXPECT_EQ(loaded.checksum.size(), 8u);
     ASSERT_TRUE(Rebuild(program, "large.iso"));
     EXPECT_TRUE(SameFiles(source, folder + "rebuilt\\large.iso"));
 }

@@ -72,23 +72,27 @@ LoadedParameters LoadParametersOf(const std::string& programPath)
     loaded.fileName = LoadCut(module, 103, 512);
     loaded.pieceCount = LoadCut(module, 104, 31);
     loaded.fileSize = LoadCut(module, 105, 21);
+    loaded.checksum = LoadCut(module, 106, 10);
     FreeLibrary(module);
     return loaded;
 }
 
-CombinerParameters Parameters(const std::string& name, int32_t count, int64_t size)
+CombinerParameters Parameters(const std::string& name, int32_t count, int64_t size,
+                              std::optional<uint32_t> checksum)
 {
     CombinerParameters parameters;
     parameters.fileName = name;
     parameters.pieceCount = count;
     parameters.fileSize = size;
+    parameters.checksum = checksum;
     return parameters;
 }
 
 std::vector<unsigned char> PatchedTemplateImage(const std::string& name, int32_t count,
-                                                int64_t size)
+                                                int64_t size, std::optional<uint32_t> checksum)
 {
     std::vector<unsigned char> image = TemplateImage();
-    EXPECT_TRUE(PatchCombinerParameters(image, SlotsOf(image), Parameters(name, count, size)));
+    EXPECT_TRUE(PatchCombinerParameters(image, SlotsOf(image),
+                                        Parameters(name, count, size, checksum)));
     return image;
 }

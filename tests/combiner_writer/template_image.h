@@ -4,6 +4,7 @@
 
 #include <stdint.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,12 @@ std::string OtherWordSizeTemplatePath();
 std::vector<unsigned char> TemplateImage();
 CombinerSlots SlotsOf(const std::vector<unsigned char>& image);
 // The values of one split, as the writer puts them into the slots.
-CombinerParameters Parameters(const std::string& name, int32_t count, int64_t size);
+CombinerParameters Parameters(const std::string& name, int32_t count, int64_t size,
+                              std::optional<uint32_t> checksum = std::nullopt);
 // The template with those values patched in: the program as it must be written.
 std::vector<unsigned char> PatchedTemplateImage(const std::string& name, int32_t count,
-                                                int64_t size);
+                                                int64_t size,
+                                                std::optional<uint32_t> checksum = std::nullopt);
 
 // `count` UTF-16 units from `offset`, as bytes (units above 0xFF become '?').
 std::string UnitsAt(const std::vector<unsigned char>& image, size_t offset, size_t count);
@@ -28,9 +31,9 @@ uint16_t WordAt(const std::vector<unsigned char>& image, size_t offset);
 // 000102...FDFEFF
 std::string NamePlaceholder();
 
-// Strings 103, 104 and 105 of a written program, read with LoadStringA
-// (capacities 512, 31 and 21) and cut at their first '*'.
+// Strings 103 to 106 of a written program, read with LoadStringA
+// (capacities 512, 31, 21 and 10) and cut at their first '*'.
 struct LoadedParameters {
-    std::string fileName, pieceCount, fileSize;
+    std::string fileName, pieceCount, fileSize, checksum;
 };
 LoadedParameters LoadParametersOf(const std::string& programPath);

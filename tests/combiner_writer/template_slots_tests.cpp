@@ -17,9 +17,11 @@ TEST(TemplateSlots, AreFoundInTheCombinersOfBothWordSizes)
         EXPECT_EQ(UnitsAt(image, slots.fileName, 512), NamePlaceholder());
         EXPECT_EQ(UnitsAt(image, slots.pieceCount, 10), "2147483647");
         EXPECT_EQ(UnitsAt(image, slots.fileSize, 20), "12345678901234567890");
-        // Entries 103, 104 and 105 follow each other, each after its length word.
+        EXPECT_EQ(UnitsAt(image, slots.checksum, 9), "XXXXXXXXX");
+        // Entries 103 to 106 follow each other, each after its length word.
         EXPECT_EQ(slots.pieceCount, slots.fileName + 1024 + 2);
         EXPECT_EQ(slots.fileSize, slots.pieceCount + 20 + 2);
+        EXPECT_EQ(slots.checksum, slots.fileSize + 40 + 2);
         // Entries 96 to 102 before them are empty: the block starts 7 words earlier.
         for (size_t entry = 0; entry < 7; ++entry)
             EXPECT_EQ(WordAt(image, slots.fileName - 2 - 2 * (7 - entry)), 0);
@@ -36,12 +38,13 @@ TEST(TemplateSlots, WrongLengthWordIsRefused)
 
 TEST(TemplateSlots, AlteredPlaceholderIsRefused)
 {
-    const int slotsToAlter = 3;
+    const int slotsToAlter = 4;
     for (int which = 0; which < slotsToAlter; ++which) {
         std::vector<unsigned char> image = TemplateImage();
         CombinerSlots slots = SlotsOf(image);
-        size_t offsets[] = {slots.fileName + 1022, slots.pieceCount, slots.fileSize + 38};
-        image[offsets[which]] = 'X';
+        size_t offsets[] = {slots.fileName + 1022, slots.pieceCount, slots.fileSize + 38,
+                            slots.checksum + 16};
+        image[offsets[which]] ^= 1;  // one character becomes another
         EXPECT_FALSE(FindCombinerSlots(image.data(), image.size(), slots)) << which;
     }
 }

@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct CombinerHandOver {
     std::string piecesFolder;
     int32_t pieceCount;
     int64_t fileSize;
+    std::optional<uint32_t> checksum;
 };
 
 struct FakeCombinerWriter {

@@ -32,7 +32,7 @@ bool RangeHoldsPattern(const std::string& path, int64_t offsetInFile, int64_t of
 
 }  // namespace
 
-TEST_F(SplitRun, FileAboveFourGibibytesIsMeasuredAndSplitAcrossTheBoundary)
+TEST_F(SplitRun, FileAboveFourGibibytesIsMeasuredSplitAndChecksummedAcrossTheBoundary)
 {
     // 4.5 GiB, sparse, with known bytes around the 4 GiB mark and at the end.
     const int64_t size = 4 * GIB + GIB / 2;
@@ -47,6 +47,8 @@ TEST_F(SplitRun, FileAboveFourGibibytesIsMeasuredAndSplitAcrossTheBoundary)
     ASSERT_EQ(fakeCombinerWriter.calls.size(), 1u);
     EXPECT_EQ(fakeCombinerWriter.calls[0].pieceCount, 3);
     EXPECT_EQ(fakeCombinerWriter.calls[0].fileSize, size);
+    // Python: zlib.crc32 of the same bytes (zeros but for the two pattern runs).
+    EXPECT_EQ(fakeCombinerWriter.calls[0].checksum, std::optional<uint32_t>(0xC3E743F9u));
     EXPECT_EQ(getFileSize((folder + "large.iso.1").c_str()), 2 * GIB);
     EXPECT_EQ(getFileSize((folder + "large.iso.2").c_str()), 2 * GIB);
     EXPECT_EQ(getFileSize((folder + "large.iso.3").c_str()), GIB / 2);

@@ -59,6 +59,7 @@ TEST_F(PieceSizes, EmptyFileWritesNoPieceAndStillReachesTheWriter)
     ASSERT_EQ(fakeCombinerWriter.calls.size(), 1u);
     EXPECT_EQ(fakeCombinerWriter.calls[0].pieceCount, 0);
     EXPECT_EQ(fakeCombinerWriter.calls[0].fileSize, 0);
+    EXPECT_EQ(fakeCombinerWriter.calls[0].checksum, std::optional<uint32_t>(0u));
     EXPECT_FALSE(FileExists(folder + "empty.txt.0"));
     EXPECT_FALSE(FileExists(folder + "empty.txt.1"));
     EXPECT_TRUE(host.progress == std::vector<int>({0}));  // only the reset at the end

@@ -11,6 +11,7 @@ import shutil
 import subprocess
 import sys
 import urllib.parse
+from outcome import exit_with
 
 PAGES = ["help/index.html", "help/splitting.html", "help/removable.html", "help/sizes.html",
          "help/overwrite.html", "help/cancel.html", "help/rebuild.html",
@@ -92,9 +93,4 @@ def main():
     return failures
 
 
-failures = main()
-for failure in failures:
-    print("FAIL: " + failure)
-if failures:
-    sys.exit(1)
-print("PASS")
+exit_with(main())

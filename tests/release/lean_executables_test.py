@@ -7,6 +7,7 @@ Usage: lean_executables_test.py BRINDLE_EXE COMBINER_EXE"""
 import sys
 
 from pe_image import DEBUG_SECTION_PREFIX, PeImage, read_image
+from outcome import exit_with
 
 failures = []
 
@@ -32,8 +33,4 @@ check_zero_checksum("CombinePieces.exe", combiner)
 _, template = brindle.resource("BLOB", 138)
 check_zero_checksum("the combiner template in Brindle.exe", PeImage(template))
 
-for failure in failures:
-    print("FAIL: " + failure)
-if failures:
-    sys.exit(1)
-print("PASS")
+exit_with(failures)

@@ -13,6 +13,7 @@ import sys
 import zipfile
 
 from pe_image import PeImage
+from outcome import exit_with
 
 ZIP_NAME = "Brindle-1.31-win32.zip"
 FILES = ["Brindle.chm", "Brindle.exe", "README.txt"]
@@ -72,9 +73,4 @@ def main():
     return failures
 
 
-failures = main()
-for failure in failures:
-    print("FAIL: " + failure)
-if failures:
-    sys.exit(1)
-print("PASS")
+exit_with(main())

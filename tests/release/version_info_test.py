@@ -6,6 +6,7 @@ Usage: version_info_test.py BRINDLE_EXE COMBINER_EXE"""
 import sys
 
 from pe_image import PeImage, read_image, version_info
+from outcome import exit_with
 
 VERSION_1_31 = (1 << 16) | 31  # the high and low words: 1.31
 SIGNATURE = 0xFEEF04BD
@@ -59,8 +60,4 @@ check("CombinePieces.exe", read_image(sys.argv[2]), COMBINER_STRINGS)
 _, template = brindle.resource("BLOB", 138)
 check("the combiner template in Brindle.exe", PeImage(template), COMBINER_STRINGS)
 
-for failure in failures:
-    print("FAIL: " + failure)
-if failures:
-    sys.exit(1)
-print("PASS")
+exit_with(failures)

@@ -6,6 +6,8 @@
 # Usage: loader_failure_test.sh SOURCE_DIR
 set -u
 source_dir=$1
+# The choice of word size below is the one made without BRINDLE_ARCH.
+unset BRINDLE_ARCH
 fail() { echo "FAIL: $*"; exit 1; }
 
 stand_ins=$(mktemp -d)

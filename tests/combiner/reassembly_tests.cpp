@@ -55,6 +55,15 @@ protected:
         }
     }
 
+    // A host of its own for one case of a loop, with the pieces of the test.
+    ScriptedReassemblyHost HostCreating(const std::string& fileToCreate)
+    {
+        ScriptedReassemblyHost run;
+        run.piecesFolder = folder;
+        run.fileToCreate = fileToCreate;
+        return run;
+    }
+
     std::string folder;
     ScriptedReassemblyHost host;
 };
@@ -72,9 +81,7 @@ TEST_F(Reassembly, PiecesAreNumberedToTheWidthOfTheirCount)
         SCOPED_TRACE(c.count);
         std::string name = "w" + std::to_string(c.count) + ".dat";
         WritePieces(name, c.count * 100 - 37, 100, c.width);
-        ScriptedReassemblyHost run;
-        run.piecesFolder = folder;
-        run.fileToCreate = folder + "out\\" + name;
+        ScriptedReassemblyHost run = HostCreating(folder + "out\\" + name);
         run.setParameters(name, c.count, c.count * 100 - 37);
         EXPECT_TRUE(ReassembleFile(run));
         EXPECT_EQ(run.boxes, std::vector<std::string>{DONE});
@@ -403,9 +410,8 @@ TEST_F(Reassembly, WithoutAChecksumTheContentIsNotChecked)
     WritePieces("name.bin", 1200, 500, 1);
     FlipByte(folder + "name.bin.2", 100);
     for (bool entryMissing : {false, true}) {
-        ScriptedReassemblyHost run;
-        run.piecesFolder = folder;
-        run.fileToCreate = folder + "out\\name" + std::to_string(entryMissing) + ".bin";
+        ScriptedReassemblyHost run =
+            HostCreating(folder + "out\\name" + std::to_string(entryMissing) + ".bin");
         run.setParameters("name.bin", 3, 1200);
         if (entryMissing) run.strings.erase(106);
         EXPECT_TRUE(ReassembleFile(run));
@@ -422,9 +428,7 @@ TEST_F(Reassembly, PieceThatChangesSizeAfterTheCheckIsNotASuccess)
         SCOPED_TRACE(change);
         WritePieces("name.bin", 1200, 500, 1);
         WriteTextFile(host.fileToCreate, "old");
-        ScriptedReassemblyHost run;
-        run.piecesFolder = folder;
-        run.fileToCreate = host.fileToCreate;
+        ScriptedReassemblyHost run = HostCreating(host.fileToCreate);
         run.setParameters("name.bin", 3, 1200);
         run.answers = {YES};
         run.onMessageBox = [&](const std::string&) {

@@ -650,6 +650,22 @@ TEST_F(MainDialog, CancelledFileChooserChangesNothing)
     EXPECT_EQ(ItemText(dialog, IDC_FOLDER_BOX), "");
 }
 
+namespace {
+
+std::string SelectedTreeItemText(HWND tree)
+{
+    char text[MAX_PATH] = "";
+    TVITEMA item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    if (!item.hItem || !SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&item)) return "";
+    return text;
+}
+
+}  // namespace
+
 TEST_F(MainDialog, FolderChooserPutsTheFolderWithoutAFinalBackslash)
 {
     std::string chosen = folder + "pieces";
@@ -659,7 +675,14 @@ TEST_F(MainDialog, FolderChooserPutsTheFolderWithoutAFinalBackslash)
         HWND box = NULL;
         if (!WaitUntil([&]() { return (box = FindAnyOwnedDialog(dialog)) != NULL; }))
             return;
-        SendMessageA(box, BFFM_SETSELECTIONA, TRUE, (LPARAM)chosen.c_str());
+        // The browser may fill its tree after it shows and select its own
+        // start then: choose until its tree shows the folder selected.
+        HWND tree = FindWindowExA(box, NULL, WC_TREEVIEWA, NULL);
+        if (!WaitUntil([&]() {
+                SendMessageA(box, BFFM_SETSELECTIONA, TRUE, (LPARAM)chosen.c_str());
+                return SelectedTreeItemText(tree) == "pieces";
+            }))
+            ADD_FAILURE() << "the folder browser never showed " << chosen << " selected";
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     });
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BROWSE_FOLDER, BN_CLICKED), 0);

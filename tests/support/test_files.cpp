@@ -192,3 +192,9 @@ bool InsertDiskInDriveA(const std::string& unixFolder)
     if (exists) DeleteFileA((disk + "\\" + marker).c_str());
     return inserted;
 }
+
+bool RunByTestCommand()
+{
+    const char* value = getenv("BRINDLE_TEST_COMMAND");
+    return value != nullptr && value[0] != '\0';
+}

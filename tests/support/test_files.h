@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -37,3 +39,17 @@ bool RunUnixCommand(const std::string& command);
 // the call that started it returns. A folder that does not exist is a drive
 // without a disk. False when the drive did not change in time.
 bool InsertDiskInDriveA(const std::string& unixFolder);
+
+// Whether the test command runs this test (it sets BRINDLE_TEST_COMMAND and
+// provides root, drive A: and the small disks).
+bool RunByTestCommand();
+// For a test that needs what only the test command provides: under the test
+// command a missing one fails the test; run by hand, the test is skipped and
+// says why.
+#define REQUIRE_PREREQUISITE(present, what)                                   \
+    do {                                                                      \
+        if (!(present)) {                                                     \
+            if (RunByTestCommand()) FAIL() << "missing: " << (what);          \
+            GTEST_SKIP() << "skipped when run by hand: missing " << (what);   \
+        }                                                                     \
+    } while (false)

@@ -51,7 +51,7 @@ TEST(PieceNames, NumbersArePaddedToTheWidthOfTheCountAndATooLongPathIsRefused)
     EXPECT_EQ(strlen(path), 15u);  // refused, never overflowed
 }
 
-TEST(Crc32, KnownValuesAndChunksOfAnyLengthAndAlignment)
+TEST(Crc32, KnownValuesAndChunksOfShiftingLengthAndAlignment)
 {
     EXPECT_EQ(Crc32Update(0, "123456789", 9), 0xCBF43926u);
     EXPECT_EQ(Crc32Update(0, "The quick brown fox jumps over the lazy dog", 43), 0x414FA339u);

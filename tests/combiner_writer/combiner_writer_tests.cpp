@@ -236,6 +236,8 @@ TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
     std::string broken = Bytes(TemplatePath());
     broken[PlaceholderOffsets(broken)[1]] = '9';
     WriteTextFile(folder + "broken.exe", broken);
+    // Larger than the room that is checked for: the disk fills up while it is written.
+    WriteTextFile(folder + "large.exe", Bytes(TemplatePath()) + std::string(262144, '\0'));
     auto fixed = [&](int64_t free) { SmallDisk* disk = Disk(free); return disk ? disk->folder() : ""; };
     auto inA = [&](int64_t free, std::string drive) {
         SmallDisk* disk = Disk(free);
@@ -254,8 +256,9 @@ TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
         // A template missing or without its placeholders: nothing is shown.
         {[&](ScriptedSplitHost& run) { run.templatePath.clear(); return folder; }, 3, {}, CombinerWriteResult::TemplateUnavailable, {}, L"(none)"},
         {[&](ScriptedSplitHost& run) { run.templatePath = folder + "broken.exe"; return folder; }, 3, {}, CombinerWriteResult::TemplateUnavailable, {}, L"(none)"},
-        // A program that cannot be created is no success; a folder in its way stays.
+        // A program that cannot be created is no success; a folder in its way stays, a program cut short goes.
         {[&](ScriptedSplitHost&) { CreateDirectoryA((folder + "Create_a.exe").c_str(), NULL); return folder; }, 3, {}, STOPPED, Stopped({Logged(box::INFORMATION, UNABLE)}), L"(folder)"},
+        {[&](ScriptedSplitHost& run) { run.templatePath = folder + "large.exe"; return fixed(65536); }, 3, {}, STOPPED, Stopped({Logged(box::INFORMATION, UNABLE)}), L"(none)"},
         // A fixed drive needs 40,960 bytes free.
         {[&](ScriptedSplitHost&) { return fixed(36864); }, 3, {}, STOPPED, Stopped({Logged(box::INFORMATION, NO_ROOM)}), L"(none)"},
         {[&](ScriptedSplitHost&) { return fixed(40960); }, 3, {}, WRITTEN, {}, L"3*47483647"},

@@ -168,6 +168,7 @@ protected:
     void TearDown() override
     {
         if (inserted) InsertDiskInDriveA(std::string(getenv("BRINDLE_DRIVES")) + "/empty");
+        overwriteAll = false;  // left as the test found it
         RemoveTestFolder(folder);
     }
     // Drive A: is an emulated floppy drive whose disks are Linux folders (scripts/wine-env.sh).

@@ -61,7 +61,12 @@ bool WriteProgramFile(const std::string& path, const std::vector<unsigned char>&
     if (!file) return false;
     bool written = fwrite(image.data(), 1, image.size(), file) == image.size();
     bool closed = fclose(file) == 0;
-    return written && closed;
+    if (written && closed) return true;
+    // A program cut short (a full disk) must not be left to be run. Once
+    // fopen succeeded the file holds only what was written here: removing it
+    // takes nothing that was there before.
+    remove(path.c_str());
+    return false;
 }
 
 bool PatchedTemplate(SplitHost& host, const CombinerParameters& parameters,

@@ -1,0 +1,322 @@
+// The combiner's side: its parameter texts, the reassembly run on real files
+// through a scripted host, and a round trip through a written program.
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+
+#include "job_flags.h"
+#include "parameter_text.h"
+#include "reassembly.h"
+#include "scripted_split_host.h"
+#include "small_disk.h"
+#include "split_job.h"
+#include "test_files.h"
+
+namespace {
+
+// A ReassemblyHost with field texts and parameter strings set by the test,
+// answers from a script, and a log of every box ("0x40: text", as the split
+// host logs them) and of every progress step ("41:  41%").
+class ScriptedReassemblyHost : public ReassemblyHost {
+public:
+    std::string fileToCreate, piecesFolder;
+    std::map<int, std::string> strings;  // the string table as the loader finds it
+    std::deque<int> answers;             // to the questions, in order
+    std::function<void()> onStep;        // before a box is answered and at each progress step
+    bool bufferUnavailable = false;
+    std::vector<std::string> boxes, progress;
+    int pumps = 0, buffersHeld = 0;
+
+    void readFileToCreate(char* out, size_t size) override { Copy(fileToCreate, out, size); }
+    void readPiecesFolder(char* out, size_t size) override { Copy(piecesFolder, out, size); }
+    // As LoadStringA: at most capacity - 1 characters and a zero.
+    void loadString(int id, char* out, int capacity) override { Copy(strings[id], out, capacity); }
+    int messageBox(const char* text, unsigned style) override
+    {
+        boxes.push_back(BoxEntry(style, text));
+        if (onStep) onStep();
+        if ((style & 0xF) != 4) return 1;  // IDOK; a question takes the next answer
+        EXPECT_FALSE(answers.empty()) << "unexpected question: " << text;
+        int answer = answers.empty() ? 7 : answers.front();  // IDNO
+        if (!answers.empty()) answers.pop_front();
+        return answer;
+    }
+    void showProgress(int percent, const char* text) override
+    {
+        progress.push_back(std::to_string(percent) + ":" + text);
+        if (onStep) onStep();
+    }
+    void pumpMessages() override { ++pumps; }
+    void* obtainBuffer(size_t size) override
+    {
+        buffersHeld += !bufferUnavailable;
+        return bufferUnavailable ? NULL : malloc(size);
+    }
+    void releaseBuffer(void* buffer) override { --buffersHeld; free(buffer); }
+    static void Copy(const std::string& text, char* out, size_t size)
+    {
+        snprintf(out, size, "%s", text.c_str());
+    }
+};
+
+}  // namespace
+
+TEST(ParameterText, SlotsEndAtTheirFirstAsteriskAndAreReadAsDecimalsAndChecksums)
+{
+    ScriptedReassemblyHost host;
+    char name[FILE_NAME_CAPACITY];
+    // 511 bytes and the '*' that the loader leaves out; 600 bytes and none.
+    for (std::string text : {std::string(511, 'n') + "*", std::string(600, 'n')}) {
+        host.strings[103] = text;
+        LoadFileName(host, name);
+        EXPECT_EQ(std::string(name), std::string(511, 'n'));
+    }
+    host.strings = {{104, "12*7483647"}, {105, "1000000000000000000*"}};  // '*' in the 20th unit
+    EXPECT_EQ(LoadPieceCount(host), 12);
+    EXPECT_EQ(LoadFileSize(host), 1000000000000000000);
+    host.strings[105] = "12345678901234567890";  // a slot never filled: all 20 units, wrapped
+    EXPECT_EQ(LoadFileSize(host), -6101065172474983726);
+    // Decimals as the C library reads them.
+    const std::pair<const char*, int64_t> decimals[] = {
+        {"x12", 0}, {"", 0}, {"  \t+42abc", 42}, {"-7", -7}, {" 9223372036854775807", INT64_MAX},
+        {"-9223372036854775808", INT64_MIN}};
+    for (const auto& d : decimals) EXPECT_EQ(ParseDecimal64(d.first), d.second) << d.first;
+    EXPECT_EQ(ParseDecimal32("4294967295"), -1);
+    // A checksum is eight upper-case hexadecimal digits and the '*'. Anything
+    // else, the placeholder and a missing entry among it, makes no check.
+    uint32_t checksum = 0;
+    host.strings[106] = "0A1B2C3D*";
+    EXPECT_TRUE(LoadChecksum(host, checksum) && checksum == 0x0A1B2C3Du);
+    for (const char* text : {"XXXXXXXXX", "", "0a1b2c3d*", "0A1B 2C3*", "0A1B2C3D0"}) {
+        host.strings[106] = text;
+        EXPECT_FALSE(LoadChecksum(host, checksum)) << text;
+    }
+}
+
+namespace {
+
+const int YES = 6, NO = 7;
+
+// Bytes [offset, offset + size) of the pattern file with seed 1.
+std::string Pattern(int64_t offset, int64_t size)
+{
+    std::string bytes((size_t)size, '\0');
+    for (int64_t i = 0; i < size; ++i) bytes[(size_t)i] = (char)PatternByte(offset + i, 1);
+    return bytes;
+}
+
+// The file's bytes, or "(none)" when there is no such file.
+std::string Content(const std::string& path)
+{
+    std::vector<unsigned char> bytes = ReadWholeFile(path);
+    return FileExists(path) ? std::string(bytes.begin(), bytes.end()) : "(none)";
+}
+
+// The boxes of a run; {F} stands for the test's folder.
+std::string Info(const std::string& text) { return BoxEntry(0x40, text); }
+std::string Error(const std::string& text) { return BoxEntry(0x30, text); }
+const std::string DONE = Info("The file was created successfully."),
+                  EXISTS = BoxEntry(0x24, "The file '{F}out\\name.bin' already exists.  Do you "
+                                          "want to overwrite it?"),
+                  NO_MATCH = "The file '{F}out\\name.bin' does not match the file that was split: ";
+
+class Reassembly : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = MakeTestFolder();
+        CreateDirectoryA((folder + "out").c_str(), NULL);
+        GetCurrentDirectoryA(MAX_PATH, startFolder);
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(startFolder);
+        RemoveTestFolder(folder);
+    }
+    // Slices of the pattern, in order, as pieces of name.bin numbered to the
+    // width of their count.
+    void WritePieces(const std::vector<int64_t>& sizes)
+    {
+        for (size_t i = 1, offset = 0; i <= sizes.size(); offset += (size_t)sizes[i - 1], ++i) {
+            std::string number = std::to_string(i);
+            number.insert(0, std::to_string(sizes.size()).size() - number.size(), '0');
+            WriteTextFile(folder + "name.bin." + number, Pattern((int64_t)offset, sizes[i - 1]));
+        }
+    }
+    // A run making out\name.bin, a file of `size` bytes in `count` pieces. Each
+    // slot holds the value, '*', then the tail of an earlier value.
+    ScriptedReassemblyHost Host(size_t count, int64_t size)
+    {
+        ScriptedReassemblyHost run;
+        run.piecesFolder = folder;
+        run.fileToCreate = folder + "out\\name.bin";
+        run.strings = {{103, "name.bin*9*"}, {104, std::to_string(count) + "*9*"},
+                       {105, std::to_string(size) + "*9*"}, {106, "XXXXXXXXX"}};
+        return run;
+    }
+    // Checks the boxes, that the run succeeds exactly when it shows the
+    // success box, and that it leaves no buffer held.
+    void Run(ScriptedReassemblyHost& run, std::vector<std::string> boxes)
+    {
+        for (std::string& box : boxes)
+            for (size_t at; (at = box.find("{F}")) != std::string::npos;) box.replace(at, 3, folder);
+        EXPECT_EQ(ReassembleFile(run), !boxes.empty() && boxes.back() == DONE);
+        EXPECT_EQ(run.boxes, boxes);
+        EXPECT_EQ(run.buffersHeld, 0);
+    }
+
+    std::string folder;
+    char startFolder[MAX_PATH];
+};
+
+}  // namespace
+
+TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
+{
+    auto missing = [](std::string piece) {
+        return Info("The file '" + piece + "' could not be found.  This file is required to create 'name.bin'.");
+    };
+    auto folderQuestion = [](std::string folder) {
+        return BoxEntry(0x24, "The folder \"{F}" + folder + "\" does not exist.\nDo you want the folder to be created?");
+    };
+    auto output = [&](std::string path) { return [=](ScriptedReassemblyHost& r) { r.fileToCreate = folder + path; }; };
+    auto without = [&](std::string piece) { return [=](ScriptedReassemblyHost&) { DeleteFileA((folder + piece).c_str()); }; };
+    std::vector<HANDLE> held;  // closed after each case
+    auto hold = [&](DWORD share) {
+        held.push_back(CreateFileA((folder + "name.bin.2").c_str(), GENERIC_WRITE, share, NULL, OPEN_EXISTING, 0, NULL));
+    };
+    // Changed at the first step after the checks: the overwrite question.
+    auto resized = [&](int64_t size) {
+        return [=](ScriptedReassemblyHost& r) { r.onStep = [=] { WriteTextFile(folder + "name.bin.2", Pattern(500, size)); }; };
+    };
+    // Python: zlib.crc32 of the 1,200 pattern bytes is A8E5D180; with byte 600 XOR 0xFF, F3B912ED.
+    std::string damaged = Pattern(0, 1200);
+    damaged[600] ^= 0xFF;
+    auto checksum = [&](std::string text) {
+        return [=](ScriptedReassemblyHost& r) {
+            WriteTextFile(folder + "name.bin.2", damaged.substr(500, 500));
+            r.strings[106] = text;
+            if (text.empty()) r.strings.erase(106);  // a program from before checksums
+        };
+    };
+    const std::vector<int64_t> THREE = {10, 10, 10}, TWELVE = std::vector<int64_t>(12, 10), SPLIT = {500, 500, 200};
+    const std::string P30 = Pattern(0, 30), KEPT = "kept",
+                      CHANGED = NO_MATCH + "the piece 'name.bin.2' changed size while it was being read.";
+    const struct {
+        std::vector<int64_t> pieces;
+        int64_t fileSize;
+        std::deque<int> answers;
+        std::function<void(ScriptedReassemblyHost&)> arrange;
+        std::vector<std::string> boxes;
+        std::string content;  // of the output afterwards; out\name.bin holds "kept" before
+    } cases[] = {
+        // Pieces numbered 1 to 9, 01 to 12 and 001 to 150, looked for by their own name whatever
+        // the output is called; an existing output is replaced from its first byte, only after Yes.
+        {std::vector<int64_t>(9, 10), 90, {YES}, {}, {EXISTS, DONE}, Pattern(0, 90)},
+        {TWELVE, 120, {YES}, {}, {EXISTS, DONE}, Pattern(0, 120)},
+        {std::vector<int64_t>(150, 10), 1500, {YES}, {}, {EXISTS, DONE}, Pattern(0, 1500)},
+        {THREE, 30, {}, output("out\\other.bin"), {DONE}, P30},
+        {THREE, 30, {NO}, {}, {EXISTS}, KEPT},
+        // A missing piece is named; one held open for writing counts as missing.
+        {TWELVE, 120, {}, without("name.bin.07"), {missing("name.bin.07")}, KEPT},
+        {THREE, 30, {}, [&](ScriptedReassemblyHost&) { hold(FILE_SHARE_READ | FILE_SHARE_WRITE); }, {missing("name.bin.2")}, KEPT},
+        // Pieces not cut as a split cuts them are refused before the output is touched.
+        {{500, 499, 200}, 1200, {}, {}, {Info("The pieces hold 1,199 bytes in all, but 1,200 bytes are required to create 'name.bin'.  The file 'name.bin.2' does not have the expected size.")}, KEPT},
+        {{90, 100, 100, 50}, 350, {}, {}, {Info("The pieces hold 340 bytes in all, but 350 bytes are required to create 'name.bin'.  The file 'name.bin.1' does not have the expected size.")}, KEPT},
+        {{100, 100, 60}, 250, {}, {}, {Info("The pieces hold 260 bytes in all, but 250 bytes are required to create 'name.bin'.  The file 'name.bin.3' does not have the expected size.")}, KEPT},
+        {THREE, 5000, {}, {}, {Info("The pieces hold 30 bytes in all, but 5,000 bytes are required to create 'name.bin'.")}, KEPT},
+        {{500, 499, 201}, 1200, {}, {}, {Info("The file 'name.bin.2' does not have the expected size.  This file is required to create 'name.bin'.")}, KEPT},
+        // A missing output folder is made only after Yes, and stays when a piece is missing.
+        {THREE, 30, {NO}, output("new\\name.bin"), {folderQuestion("new\\")}, "(none)"},
+        {THREE, 30, {YES}, [&](ScriptedReassemblyHost& r) { output("new2\\deeper\\name.bin")(r); without("name.bin.3")(r); }, {folderQuestion("new2\\deeper\\"), missing("name.bin.3")}, "(none)"},
+        {THREE, 30, {YES}, [&](ScriptedReassemblyHost& r) { WriteTextFile(folder + "file", ""); output("file\\sub\\name.bin")(r); }, {folderQuestion("file\\sub\\"), Info("Unable to create the folder\n\"{F}file\\sub\\\"")}, "(none)"},
+        // The output cannot be created (a folder is in its place); the buffer cannot be had.
+        {THREE, 30, {}, output("out"), {Error("An error occurred while attempting to create the output file.")}, ""},  // a folder
+        {THREE, 30, {YES}, [](ScriptedReassemblyHost& r) { r.bufferUnavailable = true; }, {EXISTS, Error("There is not enough memory to create the output file.")}, KEPT},
+        // A piece that cannot be opened while copying: what was copied stays.
+        {THREE, 30, {YES}, [&](ScriptedReassemblyHost& r) { r.onStep = [&] { if (held.empty()) hold(0); }; }, {EXISTS, Error("An error occurred while attempting to read from the file '{F}name.bin.2'.")}, Pattern(0, 10)},
+        // A piece grown or shrunk after the check: nothing of it is copied.
+        {SPLIT, 1200, {YES}, resized(505), {EXISTS, Error(CHANGED)}, Pattern(0, 500)},
+        {SPLIT, 1200, {YES}, resized(499), {EXISTS, Error(CHANGED)}, Pattern(0, 500)},
+        // Only a checksum that does not match fails, and the output stays; without one nothing is checked.
+        {SPLIT, 1200, {YES}, checksum("A8E5D180*"), {EXISTS, Error(NO_MATCH + "the content differs.  Expected checksum A8E5D180, found F3B912ED.")}, damaged},
+        {SPLIT, 1200, {YES}, checksum("F3B912ED*"), {EXISTS, DONE}, damaged},
+        {SPLIT, 1200, {YES}, checksum("XXXXXXXXX"), {EXISTS, DONE}, damaged},
+        {SPLIT, 1200, {YES}, checksum(""), {EXISTS, DONE}, damaged},
+        // An empty file, from no piece or from an empty one.
+        {{}, 0, {YES}, {}, {EXISTS, DONE}, ""},
+        {{0}, 0, {YES}, {}, {EXISTS, DONE}, ""},
+        // A bare output name is a file in the current folder; the pieces folder gets its backslash.
+        {THREE, 30, {YES}, [&](ScriptedReassemblyHost& r) { SetCurrentDirectoryA((folder + "out").c_str()); r.fileToCreate = "name.bin"; r.piecesFolder.pop_back(); }, {EXISTS, DONE}, P30},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
+        WritePieces(c.pieces);
+        WriteTextFile(folder + "out\\name.bin", KEPT);
+        ScriptedReassemblyHost run = Host(c.pieces.size(), c.fileSize);
+        run.answers = c.answers;
+        if (c.arrange) c.arrange(run);
+        Run(run, c.boxes);
+        EXPECT_EQ(Content(run.fileToCreate), c.content);
+        for (HANDLE handle : held) CloseHandle(handle);
+        held.clear();
+    }
+    EXPECT_FALSE(FileExists(folder + "new"));
+    EXPECT_TRUE(FileExists(folder + "new2\\deeper\\"));
+}
+
+TEST_F(Reassembly, PercentagesFollowTheBlocksAndABlockNeverSpansTwoPieces)
+{
+    // 4,194,304 + 4,194,304 + 611,392 bytes of piece 1, then piece 2 whole.
+    WritePieces({9000000, 1000000});
+    ScriptedReassemblyHost run = Host(2, 10000000);
+    Run(run, {DONE});
+    EXPECT_EQ(run.progress, (std::vector<std::string>{"0:  0%", "41:  41%", "83:  83%", "90:  90%", "100:  100%"}));
+    EXPECT_EQ(run.pumps, 5);
+    EXPECT_EQ(Content(run.fileToCreate), Pattern(0, 10000000));
+}
+
+TEST_F(Reassembly, FreeSpaceExactlyEqualToTheFileSizeIsEnoughAndAFailedWriteIsNoSuccess)
+{
+    SmallDisk disk;
+    REQUIRE_PREREQUISITE(disk.mount(524288), "a small tmpfs disk (needs root)");
+    ULARGE_INTEGER free;
+    ASSERT_TRUE(GetDiskFreeSpaceExA(disk.folder().c_str(), &free, NULL, NULL) && free.QuadPart == 524288);
+    WritePieces({524288});
+    ScriptedReassemblyHost run = Host(1, 524289);
+    run.fileToCreate = disk.folder() + "name.bin";
+    Run(run, {Info("There is not enough free disk space on drive Z:.\n524,289 bytes of disk space are required.")});
+    run = Host(1, 524288);  // exactly enough passes; then the disk fills up while the piece is copied
+    run.fileToCreate = disk.folder() + "name.bin";
+    run.onStep = [&] { disk.leaveFree(262144); };
+    Run(run, {Error("An error occurred while attempting to write to the output file.")});
+}
+
+TEST(RoundTrip, AFileSplitAndRebuiltFromTheWrittenProgramKeepsItsBytesAndItsName)
+{
+    const std::string folder = MakeTestFolder(), name = "caf\xe9 \xc0\xfc\x80.dat";
+    WritePatternFile(folder + name, 5000, 3);
+    ScriptedSplitHost split;
+    split.fileField = folder + name;
+    split.folderField = folder;
+    split.pieceSizeValue = 1000;
+    split.templatePath = WindowsPathOf(COMBINER_PROGRAM_UNIX_PATH);
+    overwriteAll = cancelRequested = false;
+    runSplitJob(split);
+    // The combiner reads its own string table through the loader.
+    ScriptedReassemblyHost rebuild;
+    HMODULE program = LoadLibraryExA((folder + "Create_caf\xe9 \xc0\xfc\x80.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(program != NULL);
+    char text[512];
+    for (int id = 103; id <= 106; ++id) rebuild.strings[id].assign(text, LoadStringA(program, id, text, 512));
+    FreeLibrary(program);
+    EXPECT_EQ(rebuild.strings[103].substr(0, name.size() + 1), name + "*");
+    EXPECT_EQ(rebuild.strings[106], "A0484D47*");  // Python: zlib.crc32 of the 5,000 pattern bytes
+    rebuild.piecesFolder = folder;
+    rebuild.fileToCreate = folder + "rebuilt.dat";
+    EXPECT_TRUE(ReassembleFile(rebuild));
+    EXPECT_EQ(ReadWholeFile(rebuild.fileToCreate), ReadWholeFile(folder + name));
+    RemoveTestFolder(folder);
+}

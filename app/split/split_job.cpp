@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
 #include <optional>
 
 #include "combiner_writer.h"
@@ -115,7 +114,7 @@ std::string FileCannotBeCopiedText(const std::string& filePath)
 bool prepareSplitJob(SplitHost& host, SplitJob& job, JobResources& resources)
 {
     overwriteAll = false;
-    resources.buffer.reset(new (std::nothrow) unsigned char[COPY_BUFFER_SIZE]);
+    resources.buffer = host.obtainCopyBuffer(COPY_BUFFER_SIZE);
     if (!resources.buffer) {
         FailJob(host, OUT_OF_MEMORY_TEXT);
         return false;

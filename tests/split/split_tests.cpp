@@ -81,7 +81,7 @@ TEST_F(Splitting, PiecesAreSlicesOfTheFileNumberedToTheWidthOfTheCount)
         for (int n = 1; n <= c.count && snprintf(number, sizeof number, c.number, n); ++n)
             EXPECT_TRUE(HoldsPattern(out + c.name + number, (n - 1) * c.pieceSize, std::min(c.pieceSize, c.size - (n - 1) * c.pieceSize)));
         EXPECT_EQ(Listing(out).size(), (size_t)c.count);
-        EXPECT_EQ(Count("writer: " + source + " " + out + " " + std::to_string(c.count) + " " + std::to_string(c.size) + " " + c.crc), 1u);
+        EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "writer: " + source + " " + out + " " + std::to_string(c.count) + " " + std::to_string(c.size) + " " + c.crc), 1);
         Lines progress = {"status:   0%"}, shown;
         for (int p : c.progress) progress.insert(progress.end(), {"progress: " + std::to_string(p), "status:   " + std::to_string(p) + "%"});
         std::copy_if(host.log.begin(), host.log.end(), std::back_inserter(shown), [](const std::string& l) { return l.rfind("progress: ", 0) == 0 || l.rfind("status: ", 0) == 0; });
@@ -164,6 +164,7 @@ TEST_F(Splitting, PiecesAreKeptWhenTheJobEndsEarlyAndReplacedOnlyAfterYes)
         if (lock) fclose(lock);
         EXPECT_EQ(Listing(out), c.files);
         EXPECT_EQ(Count("writer: "), c.wrote ? 1u : 0u);
+        EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "overwrite: " + out + "c.bin.2"), c.answers.empty() ? 0 : 1);  // asked by its path
         EXPECT_EQ(overwriteAll, c.answers == std::deque<int>{IDYESTOALL});  // and still set for the combiner
     }
 }

@@ -6,6 +6,8 @@
 
 #include <stdint.h>
 
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -39,4 +41,10 @@ public:
     // The combiner program's template (the finished combiner file);
     // false when it cannot be found or loaded.
     virtual bool loadCombinerTemplate(std::vector<unsigned char>& image) = 0;
+
+    // The copy buffer of a job; null when it cannot be obtained.
+    virtual std::unique_ptr<unsigned char[]> obtainCopyBuffer(size_t size)
+    {
+        return std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[size]);
+    }
 };

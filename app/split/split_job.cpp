@@ -1,10 +1,10 @@
 #include "split_job.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include <algorithm>
 #include <memory>
-#include <new>
 #include <optional>
 
 #include "combiner_writer.h"
@@ -116,7 +116,7 @@ std::string FileCannotBeCopiedText(const std::string& filePath)
 bool prepareSplitJob(SplitHost& host, SplitJob& job, JobResources& resources)
 {
     overwriteAll = false;
-    resources.buffer.reset(new (std::nothrow) unsigned char[COPY_BUFFER_SIZE]);
+    resources.buffer = host.obtainCopyBuffer(COPY_BUFFER_SIZE);
     if (!resources.buffer) {
         FailJob(host, OUT_OF_MEMORY_TEXT);
         return false;
@@ -255,10 +255,12 @@ bool CreatePiece(SplitHost& host, JobResources& resources, const char* piecePath
 bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
                 int32_t pieceNumber, int64_t remaining, CopiedSoFar& copied)
 {
-    char piecePath[MAX_TEXT];
-    bool pathFits = PieceFileName(piecePath, sizeof piecePath, job.piecesFolder.c_str(),
-                                  FileNamePart(job.filePath.c_str()), pieceNumber,
-                                  (int32_t)job.pieceCount);
+    // Formed whole, so that a path too long for a path buffer is refused by
+    // its full name: cut short, it may name another file.
+    char piecePath[2 * MAX_TEXT + DECIMAL_SIZE];
+    PieceFileName(piecePath, sizeof piecePath, job.piecesFolder.c_str(),
+                  FileNamePart(job.filePath.c_str()), pieceNumber, (int32_t)job.pieceCount);
+    bool pathFits = strlen(piecePath) < MAX_TEXT;
     if (job.onRemovableDrive && !askForDisk(host, pieceNumber, DriveName(job.piecesFolder))) {
         endSplitJob(host, false, "");
         return false;

@@ -1,56 +1,64 @@
-// A SplitHost for tests: answers from a script and a log of everything the
-// job showed, in order.
+// A SplitHost for tests: answers from a script, and a log of everything the job showed, in order: "box 0x40: text",
+// "overwrite: path", "controls: idle" or "controls: splitting", "status: text", "progress: n", "arrow", "remember".
 #pragma once
+
+#include <stdio.h>
 
 #include <deque>
 #include <functional>
-#include <string>
-#include <vector>
 
+#include <gtest/gtest.h>
+
+#include "message_box.h"
 #include "split_host.h"
+#include "test_files.h"
+
+inline std::string BoxEntry(unsigned style, const std::string& text)
+{
+    char prefix[16];
+    snprintf(prefix, sizeof prefix, "0x%x: ", style);
+    return prefix + text;
+}
 
 class ScriptedSplitHost : public SplitHost {
 public:
-    std::string fileField;
-    std::string folderField;
+    std::string fileField, folderField, templatePath;  // no template path: no template
     int64_t pieceSizeValue = 0;
-
-    // Answers to message boxes and overwrite questions, taken in order. A
-    // question with no answer left fails the test and answers Cancel / No.
-    std::deque<int> boxAnswers;
-    std::deque<int> overwriteAnswers;
-    // Called after every line of the log is written, before a question is
-    // answered (e.g. to swap a disk, or to request a cancel at a given point).
-    std::function<void(const std::string& line)> onEvent;
-
-    // Everything shown, one line each: "box 0x40: text", "overwrite: path",
-    // "controls: splitting", "controls: idle", "status: text", "progress: n",
-    // "arrow", "remember".
-    std::vector<std::string> log;
-    // Only the message boxes: "0x40: text".
-    std::vector<std::string> boxes;
-    std::vector<int> progress;
-    int pumps = 0;
-
-    // Where the template comes from; empty means "cannot be loaded".
-    std::string templatePath;
+    bool bufferAvailable = true;
+    std::deque<int> boxAnswers, overwriteAnswers;  // taken in order
+    std::vector<std::string> log, boxes;  // the boxes alone, as BoxEntry gives them
+    std::function<void(const std::string& line)> onEvent;  // after each line, before an answer
 
     std::string fileFieldText() override { return fileField; }
     std::string folderFieldText() override { return folderField; }
     int64_t pieceSize() override { return pieceSizeValue; }
-    int messageBox(const std::string& text, unsigned style) override;
-    int confirmOverwrite(const std::string& path) override;
-    void setSplitControls(bool enable) override;
-    void setProgress(int percent) override;
-    void setStatusText(const std::string& text) override;
-    void pumpMessages() override { ++pumps; }
+    int messageBox(const std::string& text, unsigned style) override
+    {
+        boxes.push_back(BoxEntry(style, text));
+        record("box " + boxes.back());
+        return (style & 0xF) == box::OK ? box::ANSWER_OK : answer(boxAnswers);
+    }
+    int confirmOverwrite(const std::string& path) override { return record("overwrite: " + path), answer(overwriteAnswers); }
+    void setSplitControls(bool on) override { record(on ? "controls: idle" : "controls: splitting"); }
+    void setProgress(int percent) override { record("progress: " + std::to_string(percent)); }
+    void setStatusText(const std::string& text) override { record("status: " + text); }
+    void pumpMessages() override {}
     void setArrowCursor() override { record("arrow"); }
     void rememberRecent() override { record("remember"); }
-    bool loadCombinerTemplate(std::vector<unsigned char>& image) override;
+    bool loadCombinerTemplate(std::vector<unsigned char>& image) override { return !templatePath.empty() && !(image = ReadWholeFile(templatePath)).empty(); }
+    std::unique_ptr<unsigned char[]> obtainCopyBuffer(size_t n) override { return bufferAvailable ? SplitHost::obtainCopyBuffer(n) : nullptr; }
+    void record(const std::string& line)  // also for stand-ins of the job's other parts
+    {
+        log.push_back(line);
+        if (onEvent) onEvent(line);
+    }
 
 private:
-    void record(const std::string& line);
+    // With no answer left the test fails, and the question gets Cancel, which counts as No.
+    int answer(std::deque<int>& answers)
+    {
+        EXPECT_FALSE(answers.empty()) << "unexpected question: " << log.back();
+        int given = answers.empty() ? box::ANSWER_CANCEL : answers.front();
+        return answers.empty() ? given : (answers.pop_front(), given);
+    }
 };
-
-// "0x40: text" as recorded in `boxes`.
-std::string BoxEntry(unsigned style, const std::string& text);

@@ -12,6 +12,10 @@ void StartSplitWorker(HWND dialog);
 // Called on the worker when its job has ended and the dialog is idle again.
 void MarkSplitJobEnded();
 
+// Called on the worker after its job, before it says it is gone; none by
+// default. Lets a test hold a worker at its very end.
+extern void (*SplitWorkerEnding)();
+
 // Whether a worker has been started and has not finished yet.
 bool SplitWorkerRunning();
 

@@ -17,8 +17,11 @@ std::atomic<bool> jobEnded(false);
 
 DWORD WINAPI SplitWorker(LPVOID dialog)
 {
-    DialogSplitHost host((HWND)dialog);
-    runSplitJob(host);
+    {
+        DialogSplitHost host((HWND)dialog);
+        runSplitJob(host);
+    }
+    if (SplitWorkerEnding != nullptr) SplitWorkerEnding();
     return 0;
 }
 
@@ -48,6 +51,8 @@ bool JobRunning()
 }
 
 }  // namespace
+
+void (*SplitWorkerEnding)() = nullptr;
 
 void MarkSplitJobEnded()
 {

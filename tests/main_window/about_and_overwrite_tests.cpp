@@ -16,6 +16,20 @@ namespace {
 
 std::vector<std::pair<HWND, std::string>> opened;
 
+// The face, height and weight a font is drawn with.
+std::string DrawnAs(const LOGFONTA& logical)
+{
+    HDC context = CreateCompatibleDC(NULL);
+    HGDIOBJ previous = SelectObject(context, CreateFontIndirectA(&logical));
+    TEXTMETRICA metrics;
+    GetTextMetricsA(context, &metrics);
+    char face[64] = "";
+    GetTextFaceA(context, sizeof face, face);
+    DeleteObject(SelectObject(context, previous));
+    DeleteDC(context);
+    return std::string(face) + " " + std::to_string(metrics.tmHeight) + " " + std::to_string(metrics.tmWeight);
+}
+
 class AboutBox : public ::testing::Test {
 protected:
     void SetUp() override
@@ -54,8 +68,7 @@ TEST_F(AboutBox, LinkIsBlueUnderlinedInTheBoxsFontWithTheHand)
     EXPECT_EQ(colour, RGB(0, 0, 255));
     EXPECT_TRUE(font.lfUnderline);
     GetObjectA((HFONT)SendMessageA(about, WM_GETFONT, 0, 0), sizeof boxFont, &boxFont);
-    EXPECT_STREQ(font.lfFaceName, boxFont.lfFaceName);
-    EXPECT_EQ(font.lfWeight, boxFont.lfWeight);
+    EXPECT_EQ(DrawnAs(font), DrawnAs(boxFont));
     HWND version = FindWindowExA(about, NULL, "Static", "Brindle version 1.31");
     colourFor(version, colour, font);
     EXPECT_NE(colour, RGB(0, 0, 255));

@@ -151,9 +151,13 @@ void WhileShown(HWND owner, const std::string& caption, const std::function<void
 void Screenshot(const std::string& name)
 {
     const char* folder = getenv("BRINDLE_SCREENSHOTS");
-    if (folder != nullptr)
-        RunUnixCommand(std::string("mkdir -p '") + folder + "' && import -window root -display " +
-                       "$DISPLAY '" + folder + "/" + name + ".png'");
+    if (folder == nullptr) return;
+    std::string png = std::string(folder) + "/" + name + ".png";
+    DeleteFileA(WindowsPathOf(png).c_str());
+    // The command may still run when the call returns: its picture is waited for.
+    RunUnixCommand("mkdir -p '" + std::string(folder) + "' && import -window root -display " +
+                   "$DISPLAY '" + png + ".part.png' && mv '" + png + ".part.png' '" + png + "'");
+    EXPECT_TRUE(WaitFor([&] { return FileExists(WindowsPathOf(png)); })) << "no screenshot " << png;
 }
 
 void ClearSettingsKey()

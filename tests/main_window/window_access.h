@@ -1,6 +1,5 @@
-// Dialogs and message boxes reached as a user reaches them, in this program
-// or in another one: found by caption and owner, read, typed into, chosen
-// from and pressed. Every wait is on a condition, for a bounded time.
+// Dialogs and message boxes reached as a user reaches them, in this program or in
+// another one. Every wait is on a condition, for a bounded time.
 #pragma once
 
 #include <windows.h>
@@ -8,56 +7,50 @@
 #include <functional>
 #include <string>
 
-// Waits until the condition holds, handling this thread's messages meanwhile
-// when `pump` is set (its own windows must keep answering). False after the limit.
-bool WaitFor(const std::function<bool()>& condition, bool pump = false, int seconds = 60);
+// Waits until the condition holds, handling this thread's messages meanwhile if
+// `pump` (its own windows must keep answering); false after the limit.
+bool WaitFor(const std::function<bool()>& condition, bool pump = false, int milliseconds = 60000);
 // Whether the condition holds all through the time given.
-bool HoldsFor(int milliseconds, const std::function<bool()>& condition, bool pump = false);
+inline bool HoldsFor(int milliseconds, const std::function<bool()>& condition, bool pump = false)
+{
+    return !WaitFor([&] { return !condition(); }, pump, milliseconds);
+}
 
-// The control of a message box that holds its text.
-const int BOX_TEXT = 0xFFFF;
+const int BOX_TEXT = 0xFFFF;  // the control of a message box that holds its text
+std::string Text(HWND window, int control = 0);  // of the window, or of one of its controls
+inline bool Shown(HWND dialog, int id) { return GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE; }
+inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)); }
 
-std::string Text(HWND window);
-std::string Text(HWND dialog, int id);
-bool Shown(HWND dialog, int id);
-bool Enabled(HWND dialog, int id);
-
-// A visible dialog or message box with this caption and owner (NULL for an
-// unowned one, then of the process `process`), or NULL.
+// A visible dialog or message box with this caption and owner (NULL: unowned,
+// then of the process `process`); WaitDialog waits for it, or fails the test.
 HWND FindDialog(HWND owner, const std::string& caption, DWORD process = 0);
-// The same, waited for: a test failure when it does not come.
-HWND WaitDialog(HWND owner, const std::string& caption, bool pump = false);
-// Presses the button of the box and waits until the box has gone.
+HWND WaitDialog(HWND owner, const std::string& caption, bool pump = false, DWORD process = 0);
+// Presses the button and waits until the box has gone; Answer waits for the box
+// first and tells what it said.
 void Dismiss(HWND box, int button, bool pump = false);
-// Waits for the box, presses the button, and tells what the box said.
 std::string Answer(HWND owner, const std::string& caption, int button, bool pump = false);
 
-// Replaces the text of a field (or of a combo box's edit field) key by key.
-void Type(HWND dialog, int id, const std::string& text);
-// Selects a list item, with the notice the dialog gets from a user's choice.
-void Choose(HWND dialog, int id, int index);
-// A button or a menu command, queued as a click is.
-void Press(HWND window, int id);
-
-// While `show` runs a modal loop here, `act` runs on another thread with the
-// dialog it shows.
+void Type(HWND dialog, int id, const std::string& text);  // key by key, replacing the text
+void Choose(HWND dialog, int id, int index);  // with the notice a user's choice sends
+inline void Press(HWND window, int id)  // a button or menu command, queued as a click is
+{
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(window, id));
+}
+// While `show` runs a modal loop here, `act` runs on another thread with the dialog it shows.
 void WhileShown(HWND owner, const std::string& caption, const std::function<void(HWND)>& act,
                 const std::function<void()>& show);
 
-// The whole screen, as NAME.png in the folder $BRINDLE_SCREENSHOTS (if set).
-void Screenshot(const std::string& name);
-void ClearSettingsKey();
+void Screenshot(const std::string& name);  // NAME.png in the folder $BRINDLE_SCREENSHOTS, if set
+inline void ClearSettingsKey() { RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Velloran\\Brindle"); }
 
-// Another program, started as a user starts it, in a working folder; still
-// running when the object goes, it is ended (after a screenshot if the test failed).
+// Another program, started in a working folder. If it still runs when the
+// object goes, it is ended, after a screenshot if the test has failed.
 class Program {
 public:
     Program(const std::string& path, const std::string& folder);
     ~Program();
-    // Its unowned dialog with this caption, waited for.
-    HWND window(const std::string& caption);
-    // Its exit code once it has ended; -1 when it did not end in time.
-    long exitCode();
+    HWND window(const std::string& caption) { return WaitDialog(NULL, caption, false, process_.dwProcessId); }
+    long exitCode();  // once it has ended; -1 if it did not end in time
 
 private:
     PROCESS_INFORMATION process_ = {};

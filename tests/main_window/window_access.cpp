@@ -1,13 +1,11 @@
 #include "window_access.h"
 
+#include <stdexcept>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "test_files.h"
 
-// A program that does not answer in time is taken to have answered 0.
-static LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+static LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)  // 0 if no answer in time
 {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 10000, &result);
@@ -50,22 +48,16 @@ HWND FindDialog(HWND owner, const std::string& caption, DWORD process)
 HWND WaitDialog(HWND owner, const std::string& caption, bool pump, DWORD process)
 {
     HWND found = NULL;
-    EXPECT_TRUE(WaitFor([&] { return (found = FindDialog(owner, caption, process)) != NULL; }, pump))
-        << "no dialog \"" << caption << "\" came";
+    if (!WaitFor([&] { return (found = FindDialog(owner, caption, process)) != NULL; }, pump))
+        throw std::runtime_error("no dialog \"" + caption + "\" came");  // a journey cannot go on without it
     return found;
 }
 
-void Dismiss(HWND box, int button, bool pump)
+std::string Dismiss(HWND box, int button, bool pump)
 {
-    Press(box, button);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, pump)) << "still open: " << Text(box);
-}
-
-std::string Answer(HWND owner, const std::string& caption, int button, bool pump)
-{
-    HWND box = WaitDialog(owner, caption, pump);
     std::string text = Text(box, BOX_TEXT);
-    Dismiss(box, button, pump);
+    Press(box, button);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, pump)) << "still open: " << text;
     return text;
 }
 
@@ -87,7 +79,7 @@ void WhileShown(HWND owner, const std::string& caption, const std::function<void
                 const std::function<void()>& show)
 {
     std::thread helper([&] {
-        if (HWND dialog = WaitDialog(owner, caption)) act(dialog);
+        try { act(WaitDialog(owner, caption)); } catch (const std::exception& e) { ADD_FAILURE() << e.what(); }
     });
     show();
     helper.join();
@@ -100,8 +92,7 @@ void Screenshot(const std::string& name)
     std::string png = std::string(folder) + "/" + name + ".png";
     DeleteFileA(WindowsPathOf(png).c_str());
     // The command may still run when the call returns: its picture is waited for.
-    RunUnixCommand("mkdir -p '" + std::string(folder) + "' && import -window root -display $DISPLAY '" +
-                   png + ".part.png' && mv '" + png + ".part.png' '" + png + "'");
+    RunUnixCommand("import -window root -display $DISPLAY '" + png + "'");
     EXPECT_TRUE(WaitFor([&] { return FileExists(WindowsPathOf(png)); })) << "no screenshot " << png;
 }
 
@@ -128,7 +119,7 @@ Program::~Program()
 
 long Program::exitCode()
 {
-    DWORD code = (DWORD)-1;
-    if (WaitForSingleObject(process_.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process_.hProcess, &code);
-    return (long)code;
+    DWORD code = 0;
+    bool ended = WaitForSingleObject(process_.hProcess, 60000) == WAIT_OBJECT_0;
+    return ended && GetExitCodeProcess(process_.hProcess, &code) ? (long)code : -1;
 }

@@ -10,32 +10,26 @@
 // Waits until the condition holds, handling this thread's messages meanwhile if
 // `pump` (its own windows must keep answering); false after the limit.
 bool WaitFor(const std::function<bool()>& condition, bool pump = false, int milliseconds = 60000);
-// Whether the condition holds all through the time given.
-inline bool HoldsFor(int milliseconds, const std::function<bool()>& condition, bool pump = false)
-{
-    return !WaitFor([&] { return !condition(); }, pump, milliseconds);
-}
+inline bool HoldsFor(int milliseconds, const std::function<bool()>& condition, bool pump = false)  // all through
+{ return !WaitFor([&] { return !condition(); }, pump, milliseconds); }
 
 const int BOX_TEXT = 0xFFFF;  // the control of a message box that holds its text
 std::string Text(HWND window, int control = 0);  // of the window, or of one of its controls
 inline bool Shown(HWND dialog, int id) { return GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE; }
 inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)); }
 
-// A visible dialog or message box with this caption and owner (NULL: unowned,
-// then of the process `process`); WaitDialog waits for it, or fails the test.
+// A visible dialog or box with this caption and owner (if NULL, of `process`); waited for, or an exception.
 HWND FindDialog(HWND owner, const std::string& caption, DWORD process = 0);
 HWND WaitDialog(HWND owner, const std::string& caption, bool pump = false, DWORD process = 0);
-// Presses the button and waits until the box has gone; Answer waits for the box
-// first and tells what it said.
-void Dismiss(HWND box, int button, bool pump = false);
-std::string Answer(HWND owner, const std::string& caption, int button, bool pump = false);
+// Presses the button, waits until the box has gone, and tells what it said; Answer waits for it first.
+std::string Dismiss(HWND box, int button, bool pump = false);
+inline std::string Answer(HWND owner, const std::string& caption, int button, bool pump = false)
+{ return Dismiss(WaitDialog(owner, caption, pump), button, pump); }
 
 void Type(HWND dialog, int id, const std::string& text);  // key by key, replacing the text
 void Choose(HWND dialog, int id, int index);  // with the notice a user's choice sends
 inline void Press(HWND window, int id)  // a button or menu command, queued as a click is
-{
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(window, id));
-}
+{ PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(window, id)); }
 // While `show` runs a modal loop here, `act` runs on another thread with the dialog it shows.
 void WhileShown(HWND owner, const std::string& caption, const std::function<void(HWND)>& act,
                 const std::function<void()>& show);

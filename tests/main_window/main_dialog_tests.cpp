@@ -5,15 +5,13 @@
 #include <thread>
 
 #include "about_box.h"
+#include "dialog_test_support.h"
 #include "hyperlink.h"
 #include "job_flags.h"
-#include "main_dialog.h"
 #include "overwrite_dialog.h"
-#include "resource.h"
 #include "shared_constants.h"
 #include "split_worker.h"
 #include "test_files.h"
-#include "window_access.h"
 
 namespace {
 
@@ -22,8 +20,7 @@ protected:
     void SetUp() override
     {
         ClearSettingsKey();
-        dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MAIN), NULL, MainDialogProc, 0);
-        ShowWindow(dialog, SW_SHOW);
+        dialog = CreateMainDialog();
     }
     void TearDown() override
     {
@@ -114,7 +111,7 @@ TEST_F(MainDialog, OneWorkerAtATime)
     SetDlgItemTextA(dialog, IDC_FOLDER_BOX, folder.c_str());
     PostMessageA(dialog, WM_COMMAND, IDC_SPLIT, 0);
     // The dialog goes on answering, and starts nothing while the old worker is there.
-    EXPECT_TRUE(HoldsFor(500, [&] { return workerHeld && Shown(dialog, IDC_SPLIT); }, true));
+    EXPECT_FALSE(WaitFor([&] { return !workerHeld || !Shown(dialog, IDC_SPLIT); }, true, 500));
     SetEvent(releaseWorker);
     EXPECT_EQ(Answer(dialog, "Brindle 1.31", IDOK, true).find("'f.bin' was split successfully."), 0u);
     SplitWorkerEnding = nullptr;

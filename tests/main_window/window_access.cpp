@@ -16,8 +16,7 @@ bool WaitFor(const std::function<bool()>& condition, bool pump, int milliseconds
 {
     for (DWORD start = GetTickCount(); !condition();) {
         if (GetTickCount() - start > (DWORD)milliseconds) return false;
-        // A poll interval, not a wait for an assumed duration.
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, pump ? QS_ALLINPUT : 0);
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, pump ? QS_ALLINPUT : 0);  // a poll interval, no assumed duration
         for (MSG message; pump && PeekMessageA(&message, NULL, 0, 0, PM_REMOVE);) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
@@ -91,8 +90,7 @@ void Screenshot(const std::string& name)
     if (folder == nullptr) return;
     std::string png = std::string(folder) + "/" + name + ".png";
     DeleteFileA(WindowsPathOf(png).c_str());
-    // The command may still run when the call returns: its picture is waited for.
-    RunUnixCommand("import -window root -display $DISPLAY '" + png + "'");
+    RunUnixCommand("import -window root -display $DISPLAY '" + png + "'");  // may return before the picture is made
     EXPECT_TRUE(WaitFor([&] { return FileExists(WindowsPathOf(png)); })) << "no screenshot " << png;
 }
 
@@ -108,7 +106,7 @@ Program::Program(const std::string& path, const std::string& folder)
 Program::~Program()
 {
     if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-        if (testing::Test::HasFailure())
+        if (testing::Test::HasFailure() || std::uncaught_exceptions() > 0)
             Screenshot(std::string("failed_") + testing::UnitTest::GetInstance()->current_test_info()->name());
         TerminateProcess(process_.hProcess, 99);
         WaitForSingleObject(process_.hProcess, 10000);

@@ -7,11 +7,9 @@
 #include <functional>
 #include <string>
 
-// Waits until the condition holds, handling this thread's messages meanwhile if
-// `pump` (its own windows must keep answering); false after the limit.
+// Waits until the condition holds, handling this thread's messages if `pump`; false after the
+// limit. A negative check is a condition that does not come within a stated time.
 bool WaitFor(const std::function<bool()>& condition, bool pump = false, int milliseconds = 60000);
-inline bool HoldsFor(int milliseconds, const std::function<bool()>& condition, bool pump = false)  // all through
-{ return !WaitFor([&] { return !condition(); }, pump, milliseconds); }
 
 const int BOX_TEXT = 0xFFFF;  // the control of a message box that holds its text
 std::string Text(HWND window, int control = 0);  // of the window, or of one of its controls
@@ -38,7 +36,7 @@ void Screenshot(const std::string& name);  // NAME.png in the folder $BRINDLE_SC
 inline void ClearSettingsKey() { RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Velloran\\Brindle"); }
 
 // Another program, started in a working folder. If it still runs when the
-// object goes, it is ended, after a screenshot if the test has failed.
+// object goes, it is ended, after a screenshot if the test has failed or is failing.
 class Program {
 public:
     Program(const std::string& path, const std::string& folder);

@@ -1,0 +1,13 @@
+// The main dialog in-process, made as the program makes it, for the tests that need it.
+#pragma once
+
+#include "main_dialog.h"
+#include "resource.h"
+#include "window_access.h"
+
+inline HWND CreateMainDialog()  // modeless, shown
+{
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MAIN), NULL, MainDialogProc, 0);
+    return ShowWindow(dialog, SW_SHOW), dialog;
+}
+inline std::string ItemText(HWND dialog, int id) { return Text(dialog, id); }

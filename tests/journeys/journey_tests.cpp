@@ -27,7 +27,6 @@ protected:
     std::string brindlePath = WindowsPathOf(getenv("BRINDLE_EXE") ? getenv("BRINDLE_EXE") : BRINDLE_UNIX_PATH);
 };
 
-// Rebuilt where the floppies arrive, and once more after a byte of a piece changed on the way.
 TEST_F(Journey, FloppySplitIsRebuiltFromItsDisksAndADamagedPieceIsCaught)
 {
     const char* drives = getenv("BRINDLE_DRIVES");

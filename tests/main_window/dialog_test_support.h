@@ -8,6 +8,7 @@
 inline HWND CreateMainDialog()  // modeless, shown
 {
     HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MAIN), NULL, MainDialogProc, 0);
-    return ShowWindow(dialog, SW_SHOW), dialog;
+    ShowWindow(dialog, SW_SHOW);
+    return dialog;
 }
 inline std::string ItemText(HWND dialog, int id) { return Text(dialog, id); }

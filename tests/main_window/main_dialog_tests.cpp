@@ -174,7 +174,7 @@ TEST_F(MainDialog, AboutLinkIsBlueUnderlinedWithTheHandOpensOnEachPressAndEscOrE
     EXPECT_EQ(GetTextColor(context), RGB(0, 0, 255));
     EXPECT_TRUE(font.lfUnderline);
     ReleaseDC(link, context);
-    OpenLinkAddress = [](HWND owner, const char* address) { opened.push_back({owner, address}); };
+    auto shell = std::exchange(OpenLinkAddress, [](HWND owner, const char* address) { opened.push_back({owner, address}); });
     for (const char* address : {"", "", "https://example.org/other"}) {
         if (*address) MakeHyperlink(about, IDC_ABOUT_LINK, address);
         SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
@@ -184,6 +184,7 @@ TEST_F(MainDialog, AboutLinkIsBlueUnderlinedWithTheHandOpensOnEachPressAndEscOrE
     SendMessageA(link, WM_DESTROY, 0, 0);  // as the control's destruction does first
     EXPECT_EQ(GetPropA(link, "href_dat"), (HANDLE)NULL);
     DestroyWindow(about);
+    OpenLinkAddress = shell;
     for (int key : {IDCANCEL, IDOK})
         WhileShown(dialog, "About Brindle", [&](HWND box) { Dismiss(box, key); }, [&] { press(ID_HELP_ABOUT); });
 }

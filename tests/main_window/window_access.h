@@ -35,8 +35,7 @@ void WhileShown(HWND owner, const std::string& caption, const std::function<void
 void Screenshot(const std::string& name);  // NAME.png in the folder $BRINDLE_SCREENSHOTS, if set
 inline void ClearSettingsKey() { RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Velloran\\Brindle"); }
 
-// Another program, started in a working folder. If it still runs when the
-// object goes, it is ended, after a screenshot if the test has failed or is failing.
+// Another program, started in a working folder; ended when the object goes (after a screenshot if the test fails).
 class Program {
 public:
     Program(const std::string& path, const std::string& folder);

@@ -31,7 +31,8 @@ TEST_F(Journey, FloppySplitIsRebuiltFromItsDisksAndADamagedPieceIsCaught)
 {
     const char* drives = getenv("BRINDLE_DRIVES");
     REQUIRE_PREREQUISITE(drives != nullptr, "drive A: and its disks (BRINDLE_DRIVES)");
-    auto disk = [&](char n) { return std::string(drives) + "/disk" + std::to_string(GetCurrentProcessId()) + n; };
+    // Fresh disks for each run: a disk that holds a piece already would ask to overwrite it.
+    auto disk = [&, run = std::to_string(GetTickCount())](char n) { return std::string(drives) + "/disk" + run + n; };
     std::string bytes(3000000, '\0'), source = work + "letters.bin", together = work + "together\\";
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = (char)(i % 251);
     WriteTextFile(source, bytes);

@@ -1,5 +1,4 @@
-// Dialogs and message boxes reached as a user reaches them, in this program or in
-// another one. Every wait is on a condition, for a bounded time.
+// Dialogs and boxes reached as a user reaches them, here or in another program; waits are bounded.
 #pragma once
 
 #include <windows.h>

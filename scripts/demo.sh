@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # A demo without a desktop: builds Brindle, then on a virtual display (Xvfb)
-# splits a sample file through Brindle's window and rebuilds it with the
-# Create_<name>.exe written beside the pieces, saving screenshots on the way,
-# and prints where they are. It uses a Wine prefix of its own under
-# the build folder (demo/), so it does not disturb the tests or scripts/run.sh.
+# runs the floppy journey of the journey tests: a sample file split through
+# Brindle's window onto three disks of the emulated drive A:, rebuilt by the
+# Create_<name>.exe written beside the pieces, and caught once a piece is
+# damaged, with screenshots (ImageMagick) on the way; prints where they are.
+# It uses a Wine prefix of its own under the build folder (demo/), so it does
+# not disturb the tests or scripts/run.sh.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 export BUILD_DIR=${BUILD_DIR:-$source_dir/build}
@@ -23,21 +25,19 @@ trap stop_test_environment EXIT
 start_test_environment "$demo_dir" "$WORD_SIZES"
 
 status=0
-"$WINE" "$build_dir/tests/e2e/gui_driver.exe" "$source_dir/tests/e2e/demo/split_and_rebuild.txt" \
-    BUILD="$demo_dir" \
-    BRINDLE="$build_dir/app/main_window/Brindle.exe" \
-    COMBINER="$build_dir/CombinePieces/CombinePieces.exe" || status=$?
+mkdir -p "$demo_dir/screenshots"
+BRINDLE_SCREENSHOTS="$demo_dir/screenshots" "$WINE" "$build_dir/tests/journeys/journey_tests.exe" \
+    --gtest_filter='Journey.FloppySplit*' || status=$?
 
-work=$demo_dir/e2e_work/split_and_rebuild
 echo
 if [ "$status" -eq 0 ]; then
-    echo "demo: the sample file was split and rebuilt byte for byte."
+    echo "demo: the sample file was split onto three floppy disks and rebuilt byte for byte;"
+    echo "demo: with one byte of a piece changed, the rebuilt file was reported as not matching."
 else
     echo "demo: a step failed (see above)."
 fi
-echo "demo: the sample file:  $work/sample/"
-echo "demo: pieces and the rebuilt file:  $work/pieces/"
-ls -l "$work/pieces" 2>/dev/null | sed 's/^/      /' || true
+echo "demo: the disks of drive A:, each with its piece (the last one with the program):"
+ls -l "$BRINDLE_DRIVES"/disk* 2>/dev/null | sed 's/^/      /' || true
 echo "demo: screenshots:"
 ls "$demo_dir"/screenshots/*.png 2>/dev/null | sed 's/^/      /' || true
 exit "$status"

@@ -51,10 +51,15 @@ char* HeapCopy(const char* text)
     return copy;
 }
 
+void OpenWithShell(HWND owner, const char* address)
+{
+    ShellExecuteA(owner, "open", address, NULL, NULL, SW_SHOWNORMAL);
+}
+
 void OpenAddress(HWND link, const char* address)
 {
     HWND owner = GetParent(link);
-    ShellExecuteA(owner != NULL ? owner : link, "open", address, NULL, NULL, SW_SHOWNORMAL);
+    OpenLinkAddress(owner != NULL ? owner : link, address);
 }
 
 LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam)
@@ -162,6 +167,8 @@ void HookDialog(HWND dialog)
 }
 
 }  // namespace
+
+void (*OpenLinkAddress)(HWND owner, const char* address) = OpenWithShell;
 
 void MakeHyperlink(HWND dialog, int controlId, const char* address)
 {

@@ -295,6 +295,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_APP_STATUS_TEXT:
         ShowPostedStatusText(dialog, (char*)lParam);
         return TRUE;
+    case WM_APP_WORKER_GONE:
+        OnSplitWorkerGone(dialog, (DWORD)wParam);
+        return TRUE;
     }
     return FALSE;
 }

@@ -11,35 +11,33 @@ namespace {
 
 // The worker most recently started; NULL when there is none to look after.
 HANDLE SplitThread = NULL;
+DWORD SplitThreadId = 0;
+// Split was pressed while the last worker, its job ended, was not yet gone.
+bool startWhenGone = false;
 // Set when the worker's job has ended and the dialog is idle again: only the
 // worker's own return is left.
 std::atomic<bool> jobEnded(false);
 
 DWORD WINAPI SplitWorker(LPVOID dialog)
 {
-    DialogSplitHost host((HWND)dialog);
-    runSplitJob(host);
+    {
+        DialogSplitHost host((HWND)dialog);
+        runSplitJob(host);
+    }
+    if (SplitWorkerEnding != nullptr) SplitWorkerEnding();
+    PostMessageA((HWND)dialog, WM_APP_WORKER_GONE, GetCurrentThreadId(), 0);
     return 0;
+}
+
+void ForgetWorker()
+{
+    CloseHandle(SplitThread);
+    SplitThread = NULL;
 }
 
 void CloseFinishedWorker()
 {
-    if (SplitThread != NULL && WaitForSingleObject(SplitThread, 0) == WAIT_OBJECT_0) {
-        CloseHandle(SplitThread);
-        SplitThread = NULL;
-    }
-}
-
-// Waits for a worker whose job has ended. It may still be sending its last
-// progress and status texts to this thread, so those are let through.
-void WaitForEndingWorker()
-{
-    while (MsgWaitForMultipleObjects(1, &SplitThread, FALSE, INFINITE, QS_SENDMESSAGE) ==
-           WAIT_OBJECT_0 + 1) {
-        MSG message;
-        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    CloseFinishedWorker();
+    if (SplitThread != NULL && WaitForSingleObject(SplitThread, 0) == WAIT_OBJECT_0) ForgetWorker();
 }
 
 bool JobRunning()
@@ -48,6 +46,8 @@ bool JobRunning()
 }
 
 }  // namespace
+
+void (*SplitWorkerEnding)() = nullptr;
 
 void MarkSplitJobEnded()
 {
@@ -68,13 +68,25 @@ HANDLE SplitWorkerHandle()
 void StartSplitWorker(HWND dialog)
 {
     if (JobRunning()) return;
-    // Split pressed right after a job ended, before its thread was gone.
-    if (SplitWorkerRunning()) WaitForEndingWorker();
+    // Split pressed right after a job ended, before its worker was gone: the
+    // worker may still be posting its last progress and status texts.
+    if (SplitWorkerRunning()) {
+        startWhenGone = true;
+        return;
+    }
+    startWhenGone = false;
     jobEnded = false;
     // With no worker left, a cancel answered after its job had ended is stale
     // and must not cancel the new job.
     cancelRequested = false;
-    SplitThread = CreateThread(NULL, 0, SplitWorker, dialog, 0, NULL);
+    SplitThread = CreateThread(NULL, 0, SplitWorker, dialog, 0, &SplitThreadId);
+}
+
+void OnSplitWorkerGone(HWND dialog, DWORD threadId)
+{
+    if (!startWhenGone || threadId != SplitThreadId) return;
+    if (SplitThread != NULL) ForgetWorker();  // it only has its return left
+    StartSplitWorker(dialog);
 }
 
 void AskToCancel(HWND dialog)

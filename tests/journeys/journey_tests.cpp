@@ -1,0 +1,175 @@
+// Journeys through the real Brindle.exe and the Create_<name>.exe it writes: what nothing lower shows.
+#include <fstream>
+
+#include "resource.h"
+#include "shared_constants.h"
+#include "test_files.h"
+#include "window_access.h"
+
+namespace {
+
+const char* const TITLE = "Brindle 1.31";
+
+bool SameBytes(const std::string& a, const std::string& b)
+{
+    for (int64_t at = 0;; at += 1 << 24) {
+        std::vector<unsigned char> bytesOfA = ReadRange(a, at, 1 << 24);
+        if (bytesOfA != ReadRange(b, at, 1 << 24)) return false;
+        if (bytesOfA.empty()) return FileExists(a);
+    }
+}
+
+class Journey : public ::testing::Test {
+protected:
+    void TearDown() override { RemoveTestFolder(work); }
+
+    std::string work = MakeTestFolder();
+    std::string brindlePath = WindowsPathOf(getenv("BRINDLE_EXE") ? getenv("BRINDLE_EXE") : BRINDLE_UNIX_PATH);
+};
+
+TEST_F(Journey, FloppySplitIsRebuiltFromItsDisksAndADamagedPieceIsCaught)
+{
+    const char* drives = getenv("BRINDLE_DRIVES");
+    REQUIRE_PREREQUISITE(drives != nullptr, "drive A: and its disks (BRINDLE_DRIVES)");
+    // Fresh disks for each run: a disk that holds a piece already would ask to overwrite it.
+    auto disk = [&, run = std::to_string(GetTickCount())](char n) { return std::string(drives) + "/disk" + run + n; };
+    std::string bytes(3000000, '\0'), source = work + "letters.bin", together = work + "together\\";
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = (char)(i % 251);
+    WriteTextFile(source, bytes);
+    CreateDirectoryA(together.c_str(), NULL);
+    Program brindle(brindlePath, work);
+    HWND main = brindle.window(TITLE);
+    Type(main, IDC_FILE_BOX, source);
+    Type(main, IDC_FOLDER_BOX, "A:\\");
+    Screenshot("1_brindle_ready");
+    Press(main, IDC_SPLIT);
+    for (char n : {'1', '2', '3'}) {  // a disk for each piece
+        CreateDirectoryA(WindowsPathOf(disk(n)).c_str(), NULL);
+        HWND prompt = WaitDialog(main, TITLE);
+        if (n == '1') Screenshot("2_disk_prompt");
+        EXPECT_EQ(Text(prompt, BOX_TEXT), std::string("Please insert disk ") + n + " in drive A:");
+        ASSERT_TRUE(InsertDiskInDriveA(disk(n)));
+        Dismiss(prompt, IDOK);
+    }
+    WaitDialog(main, TITLE);
+    Screenshot("3_split_done");
+    EXPECT_EQ(Answer(main, TITLE, IDOK).find("'letters.bin' was split successfully."), 0u);
+    Press(main, IDC_EXIT);
+    EXPECT_EQ(brindle.exitCode(), 0);
+    for (std::string name : {"1letters.bin.1", "2letters.bin.2", "3letters.bin.3", "3Create_letters.exe"})
+        EXPECT_TRUE(CopyFileA((WindowsPathOf(disk(name[0])) + "\\" + name.substr(1)).c_str(),
+                              (together + name.substr(1)).c_str(), FALSE)) << name;
+    for (bool damaged : {false, true}) {
+        Program combiner(together + "Create_letters.exe", together);
+        HWND dialog = combiner.window("Brindle");
+        EXPECT_EQ(Text(dialog, 1002) + " " + Text(dialog, 1001), together + "letters.bin " + together);
+        Screenshot(damaged ? "6_damaged_piece" : "4_combiner");
+        Press(dialog, IDOK);
+        WaitDialog(dialog, "Brindle");
+        Screenshot(damaged ? "7_damage_found" : "5_file_rebuilt");
+        // Python: zlib.crc32(bytes(i % 251 for i in range(3000000))), and with byte 1,457,764 inverted.
+        EXPECT_EQ(Answer(dialog, "Brindle", IDOK),
+                  !damaged ? "The file was created successfully."
+                           : "The file '" + together + "letters.bin' does not match the file that was split: "
+                             "the content differs.  Expected checksum 5B721D06, found CC73081C.");
+        if (damaged) {  // still open, for another try or Cancel
+            EXPECT_TRUE(WaitFor([&] { return Enabled(dialog, IDOK) && Enabled(dialog, IDCANCEL); }));
+            Press(dialog, IDCANCEL);
+        }
+        EXPECT_EQ(combiner.exitCode(), damaged ? 2 : 1);
+        EXPECT_EQ(SameBytes(together + "letters.bin", source), !damaged);
+        DeleteFileA((together + "letters.bin").c_str());
+        bytes[1457664 + 100] ^= 0xFF;  // the second piece, damaged on the way, its size kept
+        WriteTextFile(together + "letters.bin.2", bytes.substr(1457664, 1457664));
+    }
+}
+
+// The job writes piece 1 of f.bin and waits to overwrite the old piece 2: a hold that races nothing.
+HWND SplitUntilOverwriteQuestion(HWND main, const std::string& pieces)
+{
+    CreateDirectoryA(pieces.c_str(), NULL);
+    WriteTextFile(pieces + "f.bin.2", "old");
+    Type(main, IDC_FOLDER_BOX, pieces);
+    Press(main, IDC_SPLIT);
+    return WaitDialog(main, "Confirm File Overwrite");
+}
+
+TEST_F(Journey, CancelQuestionHoldsTheJobAndExitDuringASplitKeepsTheSettings)
+{
+    WritePatternFile(work + "f.bin", 5000000);
+    {
+        Program brindle(brindlePath, work);
+        HWND main = brindle.window(TITLE), status = GetDlgItem(main, IDC_STATUS_BAR);
+        Press(main, IDC_BROWSE_FILE);  // the file chosen in the file chooser
+        HWND chooser = WaitDialog(main, "File to split");
+        SetDlgItemTextA(chooser, 0x47C, (work + "f.bin").c_str());  // its name field
+        Press(chooser, IDOK);
+        EXPECT_TRUE(WaitFor([&] { return Text(main, IDC_FOLDER_BOX) == work; }));  // the empty box takes its folder
+        for (int reply : {IDNO, IDYES}) {
+            std::string pieces = work + std::to_string(reply) + "\\", percent;
+            HWND overwrite = SplitUntilOverwriteQuestion(main, pieces);
+            Press(main, IDCANCEL);
+            HWND question = WaitDialog(main, TITLE);
+            EXPECT_EQ(Text(question, BOX_TEXT), "Are you sure you want to cancel?");
+            Dismiss(overwrite, IDC_OVERWRITE_YES);
+            // The job goes on to its next check and is held there, the second piece empty.
+            auto held = [&] { return ReadWholeFile(pieces + "f.bin.2").empty() && Text(status) == percent; };
+            EXPECT_TRUE(WaitFor([&] { return !(percent = Text(status)).empty() && held(); }));
+            EXPECT_FALSE(WaitFor([&] { return !held(); }, false, 500));
+            Dismiss(question, reply);
+            if (reply == IDNO) {
+                EXPECT_EQ(Answer(main, TITLE, IDOK).find("'f.bin' was split successfully."), 0u);
+            }
+            EXPECT_TRUE(WaitFor([&] { return Shown(main, IDC_SPLIT) && !FindDialog(main, TITLE); }));
+            EXPECT_EQ(ReadWholeFile(pieces + "f.bin.1").size(), 1457664u);
+            EXPECT_EQ(ReadWholeFile(pieces + "f.bin.2").size(), reply == IDNO ? 1457664u : 0u);
+            EXPECT_EQ(FileExists(pieces + "Create_f.exe"), reply == IDNO);
+        }
+        SetWindowPos(main, NULL, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SplitUntilOverwriteQuestion(main, work + "exit\\");
+        Press(main, ID_FILE_EXIT);
+        EXPECT_EQ(brindle.exitCode(), 0);
+        EXPECT_FALSE(FileExists(work + "exit\\Create_f.exe"));
+    }
+    Program brindle(brindlePath, work);
+    HWND main = brindle.window(TITLE);
+    RECT place = {};
+    GetWindowRect(main, &place);
+    EXPECT_EQ(std::to_string(place.left) + "," + std::to_string(place.top), "100,80");
+    Choose(main, IDC_FILE_BOX, 0);  // the one split that was not stopped
+    Choose(main, IDC_FOLDER_BOX, 0);
+    EXPECT_EQ(Text(main, IDC_FILE_BOX) + " " + Text(main, IDC_FOLDER_BOX), work + "f.bin " + work + "7\\");
+    PostMessageA(main, WM_CLOSE, 0, 0);  // the close box
+    EXPECT_EQ(brindle.exitCode(), 0);
+}
+
+TEST_F(Journey, FileAbove4GiBIsSplitAndRebuiltIdentical)
+{
+    std::string source = work + "disk.img", pieces = work + "pieces\\";
+    MakeSparseFile(source, 4295967296LL);  // 4 GiB and 1,000,000 bytes
+    for (long long at : {1073741820LL, 4294979641LL})  // across the end of the first piece, and above 4 GiB
+        std::fstream(source, std::ios::in | std::ios::out | std::ios::binary).seekp(at) << "a mark across";
+    CreateDirectoryA(pieces.c_str(), NULL);
+    Program brindle(brindlePath, work);
+    HWND main = brindle.window(TITLE);
+    Type(main, IDC_FILE_BOX, source);
+    Type(main, IDC_FOLDER_BOX, pieces);
+    Choose(main, IDC_SIZE_CHOICE, 1);
+    Choose(main, IDC_UNIT_LIST, 3);
+    Type(main, IDC_CUSTOM_NUMBER, "1");
+    EXPECT_EQ(Text(main, IDC_PIECE_COUNT_LINE), "5");
+    Press(main, IDC_SPLIT);
+    EXPECT_TRUE(WaitFor([&] { return FindDialog(main, TITLE) != NULL; }, false, 1200000));
+    EXPECT_EQ(Answer(main, TITLE, IDOK).find("'disk.img' was split successfully."), 0u);
+    Press(main, IDC_EXIT);
+    EXPECT_EQ(brindle.exitCode(), 0);
+    Program combiner(pieces + "Create_disk.exe", pieces);
+    HWND dialog = combiner.window("Brindle");
+    Press(dialog, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return FindDialog(dialog, "Brindle") != NULL; }, false, 1200000));
+    EXPECT_EQ(Answer(dialog, "Brindle", IDOK), "The file was created successfully.");
+    EXPECT_EQ(combiner.exitCode(), 1);
+    EXPECT_TRUE(SameBytes(pieces + "disk.img", source));
+}
+
+}  // namespace

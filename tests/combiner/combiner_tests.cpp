@@ -54,7 +54,11 @@ public:
         buffersHeld += !bufferUnavailable;
         return bufferUnavailable ? NULL : malloc(size);
     }
-    void releaseBuffer(void* buffer) override { --buffersHeld; free(buffer); }
+    void releaseBuffer(void* buffer) override
+    {
+        --buffersHeld;
+        free(buffer);
+    }
     static void Copy(const std::string& text, char* out, size_t size)
     {
         snprintf(out, size, "%s", text.c_str());
@@ -79,9 +83,11 @@ TEST(ParameterText, SlotsEndAtTheirFirstAsteriskAndAreReadAsDecimalsAndChecksums
     host.strings[105] = "12345678901234567890";  // a slot never filled: all 20 units, wrapped
     EXPECT_EQ(LoadFileSize(host), -6101065172474983726);
     // Decimals as the C library reads them.
+    // clang-format off
     const std::pair<const char*, int64_t> decimals[] = {
         {"x12", 0}, {"", 0}, {"  \t+42abc", 42}, {"-7", -7}, {" 9223372036854775807", INT64_MAX},
         {"-9223372036854775808", INT64_MIN}};
+    // clang-format on
     for (const auto& d : decimals) EXPECT_EQ(ParseDecimal64(d.first), d.second) << d.first;
     EXPECT_EQ(ParseDecimal32("4294967295"), -1);
     // A checksum is eight upper-case hexadecimal digits and the '*'. Anything
@@ -115,11 +121,18 @@ std::string Content(const std::string& path)
 }
 
 // The boxes of a run; {F} stands for the test's folder.
-std::string Info(const std::string& text) { return BoxEntry(0x40, text); }
-std::string Error(const std::string& text) { return BoxEntry(0x30, text); }
+std::string Info(const std::string& text)
+{
+    return BoxEntry(0x40, text);
+}
+std::string Error(const std::string& text)
+{
+    return BoxEntry(0x30, text);
+}
 const std::string DONE = Info("The file was created successfully."),
-                  EXISTS = BoxEntry(0x24, "The file '{F}out\\name.bin' already exists.  Do you "
-                                          "want to overwrite it?"),
+                  EXISTS = BoxEntry(0x24,
+                                    "The file '{F}out\\name.bin' already exists.  Do you "
+                                    "want to overwrite it?"),
                   NO_MATCH = "The file '{F}out\\name.bin' does not match the file that was split: ";
 
 class Reassembly : public ::testing::Test {
@@ -152,8 +165,10 @@ protected:
         ScriptedReassemblyHost run;
         run.piecesFolder = folder;
         run.fileToCreate = folder + "out\\name.bin";
-        run.strings = {{103, "name.bin*9*"}, {104, std::to_string(count) + "*9*"},
-                       {105, std::to_string(size) + "*9*"}, {106, "XXXXXXXXX"}};
+        run.strings = {{103, "name.bin*9*"},
+                       {104, std::to_string(count) + "*9*"},
+                       {105, std::to_string(size) + "*9*"},
+                       {106, "XXXXXXXXX"}};
         return run;
     }
     // Checks the boxes, that the run succeeds exactly when it shows the
@@ -161,7 +176,8 @@ protected:
     void Run(ScriptedReassemblyHost& run, std::vector<std::string> boxes)
     {
         for (std::string& box : boxes)
-            for (size_t at; (at = box.find("{F}")) != std::string::npos;) box.replace(at, 3, folder);
+            for (size_t at; (at = box.find("{F}")) != std::string::npos;)
+                box.replace(at, 3, folder);
         EXPECT_EQ(ReassembleFile(run), !boxes.empty() && boxes.back() == DONE);
         EXPECT_EQ(run.boxes, boxes);
         EXPECT_EQ(run.buffersHeld, 0);
@@ -176,20 +192,29 @@ protected:
 TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
 {
     auto missing = [](std::string piece) {
-        return Info("The file '" + piece + "' could not be found.  This file is required to create 'name.bin'.");
+        return Info("The file '" + piece +
+                    "' could not be found.  This file is required to create 'name.bin'.");
     };
     auto folderQuestion = [](std::string folder) {
-        return BoxEntry(0x24, "The folder \"{F}" + folder + "\" does not exist.\nDo you want the folder to be created?");
+        return BoxEntry(0x24, "The folder \"{F}" + folder +
+                                  "\" does not exist.\nDo you want the folder to be created?");
     };
-    auto output = [&](std::string path) { return [=](ScriptedReassemblyHost& r) { r.fileToCreate = folder + path; }; };
-    auto without = [&](std::string piece) { return [=](ScriptedReassemblyHost&) { DeleteFileA((folder + piece).c_str()); }; };
+    auto output = [&](std::string path) {
+        return [=](ScriptedReassemblyHost& r) { r.fileToCreate = folder + path; };
+    };
+    auto without = [&](std::string piece) {
+        return [=](ScriptedReassemblyHost&) { DeleteFileA((folder + piece).c_str()); };
+    };
     std::vector<HANDLE> held;  // closed after each case
     auto hold = [&](DWORD share) {
-        held.push_back(CreateFileA((folder + "name.bin.2").c_str(), GENERIC_WRITE, share, NULL, OPEN_EXISTING, 0, NULL));
+        held.push_back(CreateFileA((folder + "name.bin.2").c_str(), GENERIC_WRITE, share, NULL,
+                                   OPEN_EXISTING, 0, NULL));
     };
     // Changed at the first step after the checks: the overwrite question.
     auto resized = [&](int64_t size) {
-        return [=](ScriptedReassemblyHost& r) { r.onStep = [=] { WriteTextFile(folder + "name.bin.2", Pattern(500, size)); }; };
+        return [=](ScriptedReassemblyHost& r) {
+            r.onStep = [=] { WriteTextFile(folder + "name.bin.2", Pattern(500, size)); };
+        };
     };
     // Python: zlib.crc32 of the 1,200 pattern bytes is A8E5D180; with byte 600 XOR 0xFF, F3B912ED.
     std::string damaged = Pattern(0, 1200);
@@ -201,9 +226,12 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
             if (text.empty()) r.strings.erase(106);  // a program from before checksums
         };
     };
-    const std::vector<int64_t> THREE = {10, 10, 10}, TWELVE = std::vector<int64_t>(12, 10), SPLIT = {500, 500, 200};
+    const std::vector<int64_t> THREE = {10, 10, 10}, TWELVE = std::vector<int64_t>(12, 10),
+                               SPLIT = {500, 500, 200};
     const std::string P30 = Pattern(0, 30), KEPT = "kept",
-                      CHANGED = NO_MATCH + "the piece 'name.bin.2' changed size while it was being read.";
+                      CHANGED =
+                          NO_MATCH + "the piece 'name.bin.2' changed size while it was being read.";
+    // clang-format off
     const struct {
         std::vector<int64_t> pieces;
         int64_t fileSize;
@@ -212,6 +240,7 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
         std::vector<std::string> boxes;
         std::string content;  // of the output afterwards; out\name.bin holds "kept" before
     } cases[] = {
+        // clang-format on
         // Pieces numbered 1 to 9, 01 to 12 and 001 to 150, looked for by their own name whatever
         // the output is called; an existing output is replaced from its first byte, only after Yes.
         {std::vector<int64_t>(9, 10), 90, {YES}, {}, {EXISTS, DONE}, Pattern(0, 90)},
@@ -221,27 +250,105 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
         {THREE, 30, {NO}, {}, {EXISTS}, KEPT},
         // A missing piece is named; one held open for writing counts as missing.
         {TWELVE, 120, {}, without("name.bin.07"), {missing("name.bin.07")}, KEPT},
-        {THREE, 30, {}, [&](ScriptedReassemblyHost&) { hold(FILE_SHARE_READ | FILE_SHARE_WRITE); }, {missing("name.bin.2")}, KEPT},
+        {THREE,
+         30,
+         {},
+         [&](ScriptedReassemblyHost&) { hold(FILE_SHARE_READ | FILE_SHARE_WRITE); },
+         {missing("name.bin.2")},
+         KEPT},
         // Pieces not cut as a split cuts them are refused before the output is touched.
-        {{500, 499, 200}, 1200, {}, {}, {Info("The pieces hold 1,199 bytes in all, but 1,200 bytes are required to create 'name.bin'.  The file 'name.bin.2' does not have the expected size.")}, KEPT},
-        {{90, 100, 100, 50}, 350, {}, {}, {Info("The pieces hold 340 bytes in all, but 350 bytes are required to create 'name.bin'.  The file 'name.bin.1' does not have the expected size.")}, KEPT},
-        {{100, 100, 60}, 250, {}, {}, {Info("The pieces hold 260 bytes in all, but 250 bytes are required to create 'name.bin'.  The file 'name.bin.3' does not have the expected size.")}, KEPT},
-        {THREE, 5000, {}, {}, {Info("The pieces hold 30 bytes in all, but 5,000 bytes are required to create 'name.bin'.")}, KEPT},
-        {{500, 499, 201}, 1200, {}, {}, {Info("The file 'name.bin.2' does not have the expected size.  This file is required to create 'name.bin'.")}, KEPT},
+        {{500, 499, 200},
+         1200,
+         {},
+         {},
+         {Info(
+             "The pieces hold 1,199 bytes in all, but 1,200 bytes are required to create 'name.bin'.  The file 'name.bin.2' does not have the expected size.")},
+         KEPT},
+        {{90, 100, 100, 50},
+         350,
+         {},
+         {},
+         {Info(
+             "The pieces hold 340 bytes in all, but 350 bytes are required to create 'name.bin'.  The file 'name.bin.1' does not have the expected size.")},
+         KEPT},
+        {{100, 100, 60},
+         250,
+         {},
+         {},
+         {Info(
+             "The pieces hold 260 bytes in all, but 250 bytes are required to create 'name.bin'.  The file 'name.bin.3' does not have the expected size.")},
+         KEPT},
+        {THREE,
+         5000,
+         {},
+         {},
+         {Info(
+             "The pieces hold 30 bytes in all, but 5,000 bytes are required to create 'name.bin'.")},
+         KEPT},
+        {{500, 499, 201},
+         1200,
+         {},
+         {},
+         {Info(
+             "The file 'name.bin.2' does not have the expected size.  This file is required to create 'name.bin'.")},
+         KEPT},
         // A missing output folder is made only after Yes, and stays when a piece is missing.
         {THREE, 30, {NO}, output("new\\name.bin"), {folderQuestion("new\\")}, "(none)"},
-        {THREE, 30, {YES}, [&](ScriptedReassemblyHost& r) { output("new2\\deeper\\name.bin")(r); without("name.bin.3")(r); }, {folderQuestion("new2\\deeper\\"), missing("name.bin.3")}, "(none)"},
-        {THREE, 30, {YES}, [&](ScriptedReassemblyHost& r) { WriteTextFile(folder + "file", ""); output("file\\sub\\name.bin")(r); }, {folderQuestion("file\\sub\\"), Info("Unable to create the folder\n\"{F}file\\sub\\\"")}, "(none)"},
+        {THREE,
+         30,
+         {YES},
+         [&](ScriptedReassemblyHost& r) {
+             output("new2\\deeper\\name.bin")(r);
+             without("name.bin.3")(r);
+         },
+         {folderQuestion("new2\\deeper\\"), missing("name.bin.3")},
+         "(none)"},
+        {THREE,
+         30,
+         {YES},
+         [&](ScriptedReassemblyHost& r) {
+             WriteTextFile(folder + "file", "");
+             output("file\\sub\\name.bin")(r);
+         },
+         {folderQuestion("file\\sub\\"), Info("Unable to create the folder\n\"{F}file\\sub\\\"")},
+         "(none)"},
         // The output cannot be created (a folder is in its place); the buffer cannot be had.
-        {THREE, 30, {}, output("out"), {Error("An error occurred while attempting to create the output file.")}, ""},  // a folder
-        {THREE, 30, {YES}, [](ScriptedReassemblyHost& r) { r.bufferUnavailable = true; }, {EXISTS, Error("There is not enough memory to create the output file.")}, KEPT},
+        {THREE,
+         30,
+         {},
+         output("out"),
+         {Error("An error occurred while attempting to create the output file.")},
+         ""},  // a folder
+        {THREE,
+         30,
+         {YES},
+         [](ScriptedReassemblyHost& r) { r.bufferUnavailable = true; },
+         {EXISTS, Error("There is not enough memory to create the output file.")},
+         KEPT},
         // A piece that cannot be opened while copying: what was copied stays.
-        {THREE, 30, {YES}, [&](ScriptedReassemblyHost& r) { r.onStep = [&] { if (held.empty()) hold(0); }; }, {EXISTS, Error("An error occurred while attempting to read from the file '{F}name.bin.2'.")}, Pattern(0, 10)},
+        {THREE,
+         30,
+         {YES},
+         [&](ScriptedReassemblyHost& r) {
+             r.onStep = [&] {
+                 if (held.empty()) hold(0);
+             };
+         },
+         {EXISTS,
+          Error("An error occurred while attempting to read from the file '{F}name.bin.2'.")},
+         Pattern(0, 10)},
         // A piece grown or shrunk after the check: nothing of it is copied.
         {SPLIT, 1200, {YES}, resized(505), {EXISTS, Error(CHANGED)}, Pattern(0, 500)},
         {SPLIT, 1200, {YES}, resized(499), {EXISTS, Error(CHANGED)}, Pattern(0, 500)},
-        // Only a checksum that does not match fails, and the output stays; without one nothing is checked.
-        {SPLIT, 1200, {YES}, checksum("A8E5D180*"), {EXISTS, Error(NO_MATCH + "the content differs.  Expected checksum A8E5D180, found F3B912ED.")}, damaged},
+        // Only a checksum that does not match fails, and the output stays; without one nothing is
+        // checked.
+        {SPLIT,
+         1200,
+         {YES},
+         checksum("A8E5D180*"),
+         {EXISTS,
+          Error(NO_MATCH + "the content differs.  Expected checksum A8E5D180, found F3B912ED.")},
+         damaged},
         {SPLIT, 1200, {YES}, checksum("F3B912ED*"), {EXISTS, DONE}, damaged},
         {SPLIT, 1200, {YES}, checksum("XXXXXXXXX"), {EXISTS, DONE}, damaged},
         {SPLIT, 1200, {YES}, checksum(""), {EXISTS, DONE}, damaged},
@@ -249,7 +356,16 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
         {{}, 0, {YES}, {}, {EXISTS, DONE}, ""},
         {{0}, 0, {YES}, {}, {EXISTS, DONE}, ""},
         // A bare output name is a file in the current folder; the pieces folder gets its backslash.
-        {THREE, 30, {YES}, [&](ScriptedReassemblyHost& r) { SetCurrentDirectoryA((folder + "out").c_str()); r.fileToCreate = "name.bin"; r.piecesFolder.pop_back(); }, {EXISTS, DONE}, P30},
+        {THREE,
+         30,
+         {YES},
+         [&](ScriptedReassemblyHost& r) {
+             SetCurrentDirectoryA((folder + "out").c_str());
+             r.fileToCreate = "name.bin";
+             r.piecesFolder.pop_back();
+         },
+         {EXISTS, DONE},
+         P30},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
@@ -273,7 +389,8 @@ TEST_F(Reassembly, PercentagesFollowTheBlocksAndABlockNeverSpansTwoPieces)
     WritePieces({9000000, 1000000});
     ScriptedReassemblyHost run = Host(2, 10000000);
     Run(run, {DONE});
-    EXPECT_EQ(run.progress, (std::vector<std::string>{"0:  0%", "41:  41%", "83:  83%", "90:  90%", "100:  100%"}));
+    EXPECT_EQ(run.progress, (std::vector<std::string>{"0:  0%", "41:  41%", "83:  83%", "90:  90%",
+                                                      "100:  100%"}));
     EXPECT_EQ(run.pumps, 5);
     EXPECT_EQ(Content(run.fileToCreate), Pattern(0, 10000000));
 }
@@ -283,12 +400,16 @@ TEST_F(Reassembly, FreeSpaceExactlyEqualToTheFileSizeIsEnoughAndAFailedWriteIsNo
     SmallDisk disk;
     REQUIRE_PREREQUISITE(disk.mount(524288), "a small tmpfs disk (needs root)");
     ULARGE_INTEGER free;
-    ASSERT_TRUE(GetDiskFreeSpaceExA(disk.folder().c_str(), &free, NULL, NULL) && free.QuadPart == 524288);
+    ASSERT_TRUE(GetDiskFreeSpaceExA(disk.folder().c_str(), &free, NULL, NULL) &&
+                free.QuadPart == 524288);
     WritePieces({524288});
     ScriptedReassemblyHost run = Host(1, 524289);
     run.fileToCreate = disk.folder() + "name.bin";
-    Run(run, {Info("There is not enough free disk space on drive Z:.\n524,289 bytes of disk space are required.")});
-    run = Host(1, 524288);  // exactly enough passes; then the disk fills up while the piece is copied
+    Run(run,
+        {Info(
+            "There is not enough free disk space on drive Z:.\n524,289 bytes of disk space are required.")});
+    run =
+        Host(1, 524288);  // exactly enough passes; then the disk fills up while the piece is copied
     run.fileToCreate = disk.folder() + "name.bin";
     run.onStep = [&] { disk.leaveFree(262144); };
     Run(run, {Error("An error occurred while attempting to write to the output file.")});
@@ -307,10 +428,12 @@ TEST(RoundTrip, AFileSplitAndRebuiltFromTheWrittenProgramKeepsItsBytesAndItsName
     runSplitJob(split);
     // The combiner reads its own string table through the loader.
     ScriptedReassemblyHost rebuild;
-    HMODULE program = LoadLibraryExA((folder + "Create_caf\xe9 \xc0\xfc\x80.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE program = LoadLibraryExA((folder + "Create_caf\xe9 \xc0\xfc\x80.exe").c_str(), NULL,
+                                     LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_TRUE(program != NULL);
     char text[512];
-    for (int id = 103; id <= 106; ++id) rebuild.strings[id].assign(text, LoadStringA(program, id, text, 512));
+    for (int id = 103; id <= 106; ++id)
+        rebuild.strings[id].assign(text, LoadStringA(program, id, text, 512));
     FreeLibrary(program);
     EXPECT_EQ(rebuild.strings[103].substr(0, name.size() + 1), name + "*");
     EXPECT_EQ(rebuild.strings[106], "A0484D47*");  // Python: zlib.crc32 of the 5,000 pattern bytes

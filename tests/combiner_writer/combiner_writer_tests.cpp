@@ -20,7 +20,8 @@ namespace {
 // The built combiner, or the one of the other word size (PE32 beside PE32+).
 std::string TemplatePath(bool otherWordSize = false)
 {
-    return WindowsPathOf(otherWordSize ? OTHER_COMBINER_PROGRAM_UNIX_PATH : COMBINER_PROGRAM_UNIX_PATH);
+    return WindowsPathOf(otherWordSize ? OTHER_COMBINER_PROGRAM_UNIX_PATH
+                                       : COMBINER_PROGRAM_UNIX_PATH);
 }
 
 std::string Bytes(const std::string& path)
@@ -34,7 +35,8 @@ std::string Bytes(const std::string& path)
 std::vector<std::wstring> Placeholders()
 {
     std::wstring name;
-    for (int i = 0; i < 256; ++i) name += {L"0123456789ABCDEF"[i >> 4], L"0123456789ABCDEF"[i & 15]};
+    for (int i = 0; i < 256; ++i)
+        name += {L"0123456789ABCDEF"[i >> 4], L"0123456789ABCDEF"[i & 15]};
     return {name, L"2147483647", L"12345678901234567890", L"XXXXXXXXX"};
 }
 
@@ -45,7 +47,8 @@ std::vector<size_t> PlaceholderOffsets(const std::string& image)
     for (const std::wstring& text : Placeholders()) {
         std::string units((const char*)text.data(), 2 * text.size());
         offsets.push_back(image.find(units));
-        EXPECT_TRUE(offsets.back() != std::string::npos && image.find(units, offsets.back() + 1) == std::string::npos);
+        EXPECT_TRUE(offsets.back() != std::string::npos &&
+                    image.find(units, offsets.back() + 1) == std::string::npos);
     }
     return offsets;
 }
@@ -58,7 +61,8 @@ std::vector<std::wstring> WrittenSlots(const std::string& program, bool otherWor
     std::string original = Bytes(TemplatePath(otherWordSize)), written = Bytes(program);
     std::vector<size_t> at = PlaceholderOffsets(original);
     for (size_t i = 0; i < 4 && written.size() == original.size(); ++i)
-        written.replace(at[i], 2 * Placeholders()[i].size(), original, at[i], 2 * Placeholders()[i].size());
+        written.replace(at[i], 2 * Placeholders()[i].size(), original, at[i],
+                        2 * Placeholders()[i].size());
     EXPECT_TRUE(written == original) << program << " differs from its template outside the slots";
     std::vector<std::wstring> slots;
     HMODULE module = LoadLibraryExA(program.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
@@ -87,16 +91,19 @@ TEST(TemplateSlots, AreWhereThePlaceholdersLieInTheCombinersOfBothWordSizes)
         std::string image = Bytes(TemplatePath(other));
         std::vector<size_t> at = PlaceholderOffsets(image);
         ASSERT_TRUE(FindCombinerSlots((const unsigned char*)image.data(), image.size(), slots));
-        EXPECT_EQ(at, (std::vector<size_t>{slots.fileName, slots.pieceCount, slots.fileSize, slots.checksum}));
+        EXPECT_EQ(at, (std::vector<size_t>{slots.fileName, slots.pieceCount, slots.fileSize,
+                                           slots.checksum}));
         // Refused: one byte changed (the "MZ", the length word of entry 104, a
         // unit of each placeholder), the file cut short.
         for (size_t offset : {(size_t)0, at[1] - 2, at[0] + 1022, at[1], at[2] + 38, at[3] + 16}) {
             std::string changed = image;
             changed[offset] ^= 1;
-            EXPECT_FALSE(FindCombinerSlots((const unsigned char*)changed.data(), changed.size(), slots));
+            EXPECT_FALSE(
+                FindCombinerSlots((const unsigned char*)changed.data(), changed.size(), slots));
         }
         for (size_t size : {(size_t)0, (size_t)64, (size_t)1024, at[0], at[2] + 38})
-            EXPECT_FALSE(FindCombinerSlots((const unsigned char*)image.data(), size, slots)) << size;
+            EXPECT_FALSE(FindCombinerSlots((const unsigned char*)image.data(), size, slots))
+                << size;
     }
     EXPECT_FALSE(FindCombinerSlots(std::vector<unsigned char>(50000, 'A').data(), 50000, slots));
 }
@@ -106,23 +113,28 @@ TEST(Patching, WritesEachValueAndItsTerminatorOverWhatWasThereAndNothingElse)
     // One image patched again and again: each slot holds the value, its '*'
     // and the rest of what was there (Python gave the numbers).
     const std::wstring P = Placeholders()[0], FULL = std::wstring(511, L'n') + L"*";
+    // clang-format off
     const struct {
         CombinerParameters split;
         std::vector<std::wstring> slots;
     } splits[] = {
+        // clang-format on
         // Without a checksum its slot keeps what it holds.
-        {{"a.txt", 2, 1500, {}}, {Over(P, L"a.txt"), L"2*47483647", L"1500*678901234567890", L"XXXXXXXXX"}},
+        {{"a.txt", 2, 1500, {}},
+         {Over(P, L"a.txt"), L"2*47483647", L"1500*678901234567890", L"XXXXXXXXX"}},
         {{"longer_name.data", 123, 45678, 0x0A1B2C3Du},
          {Over(P, L"longer_name.data"), L"123*483647", L"45678*78901234567890", L"0A1B2C3D*"}},
         {{"b.c", 4, 5, {}},
-         {Over(Over(P, L"longer_name.data"), L"b.c"), L"4*3*483647", L"5*678*78901234567890", L"0A1B2C3D*"}},
+         {Over(Over(P, L"longer_name.data"), L"b.c"), L"4*3*483647", L"5*678*78901234567890",
+          L"0A1B2C3D*"}},
         // Every slot filled to its last unit; then an empty file.
         {{std::string(511, 'n'), 999999999, INT64_MAX, 0xFFFFFFFFu},
          {FULL, L"999999999*", L"9223372036854775807*", L"FFFFFFFF*"}},
         {{"e", 0, 0, {}}, {Over(FULL, L"e"), L"0*9999999*", L"0*23372036854775807*", L"FFFFFFFF*"}},
         // A name in the ANSI code page: 0xE9 is e acute, 0x80 the euro sign.
         {{"caf\xe9\x80.txt", 1, 1, {}},
-         {Over(Over(FULL, L"e"), L"caf\u00e9\u20ac.txt"), L"1*9999999*", L"1*23372036854775807*", L"FFFFFFFF*"}},
+         {Over(Over(FULL, L"e"), L"caf\u00e9\u20ac.txt"), L"1*9999999*", L"1*23372036854775807*",
+          L"FFFFFFFF*"}},
     };
     std::string folder = MakeTestFolder();
     for (bool other : {false, true}) {
@@ -145,18 +157,24 @@ TEST(Patching, WritesEachValueAndItsTerminatorOverWhatWasThereAndNothingElse)
 
 namespace {
 
-const CombinerWriteResult WRITTEN = CombinerWriteResult::Written, STOPPED = CombinerWriteResult::JobStopped;
+const CombinerWriteResult WRITTEN = CombinerWriteResult::Written,
+                          STOPPED = CombinerWriteResult::JobStopped;
 
-std::string Logged(unsigned style, const std::string& text) { return "box " + BoxEntry(style, text); }
+std::string Logged(unsigned style, const std::string& text)
+{
+    return "box " + BoxEntry(style, text);
+}
 // What the job showed, then its end without the success report.
 std::vector<std::string> Stopped(std::vector<std::string> shown)
 {
-    for (const char* line : {"arrow", "controls: idle", "progress: 0", "status: "}) shown.push_back(line);
+    for (const char* line : {"arrow", "controls: idle", "progress: 0", "status: "})
+        shown.push_back(line);
     return shown;
 }
 const std::string DISK_4 = Logged(box::DISK_REQUEST, "Please insert disk 4 in drive A:"),
-                  ROOM = Logged(box::ROOM_REQUEST, "Please insert a disk with at least 40,960 bytes "
-                                                   "of free space in drive A:");
+                  ROOM = Logged(box::ROOM_REQUEST,
+                                "Please insert a disk with at least 40,960 bytes "
+                                "of free space in drive A:");
 
 class CombinerWriter : public ::testing::Test {
 protected:
@@ -200,10 +218,12 @@ protected:
 TEST_F(CombinerWriter, WritesTheTemplateWithItsSlotsFilledBesideThePieces)
 {
     host.templatePath = TemplatePath();
-    EXPECT_EQ(WriteCombinerProgram(host, "C:\\data\\report.final.doc", folder, 3, 4000000, 0x89ABCDEFu), WRITTEN);
+    EXPECT_EQ(
+        WriteCombinerProgram(host, "C:\\data\\report.final.doc", folder, 3, 4000000, 0x89ABCDEFu),
+        WRITTEN);
     EXPECT_EQ(WrittenSlots(folder + "Create_report.final.exe"),
-              (std::vector<std::wstring>{Over(Placeholders()[0], L"report.final.doc"), L"3*47483647",
-                                         L"4000000*901234567890", L"89ABCDEF*"}));
+              (std::vector<std::wstring>{Over(Placeholders()[0], L"report.final.doc"),
+                                         L"3*47483647", L"4000000*901234567890", L"89ABCDEF*"}));
     // A name whose only dot is its first character.
     EXPECT_EQ(WriteCombinerProgram(host, "C:\\home\\.profile", folder, 1, 10), WRITTEN);
     EXPECT_EQ(WrittenSlots(folder + "Create_.exe")[0], Over(Placeholders()[0], L".profile"));
@@ -216,8 +236,10 @@ TEST_F(CombinerWriter, ExistingProgramIsReplacedOnlyAfterYesOrYesToAll)
     const struct {
         int answer;  // 0: Yes to All was given earlier in the job
         std::vector<std::string> log;
-    } cases[] = {{box::ANSWER_NO, Stopped({question})}, {box::ANSWER_YES, {question}},
-                 {IDYESTOALL, {question}}, {0, {}}};
+    } cases[] = {{box::ANSWER_NO, Stopped({question})},
+                 {box::ANSWER_YES, {question}},
+                 {IDYESTOALL, {question}},
+                 {0, {}}};
     for (const auto& c : cases) {
         WriteTextFile(folder + "Create_a.exe", "older program");
         ScriptedSplitHost run;
@@ -239,36 +261,97 @@ TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
     WriteTextFile(folder + "broken.exe", broken);
     // Larger than the room that is checked for: the disk fills up while it is written.
     WriteTextFile(folder + "large.exe", Bytes(TemplatePath()) + std::string(262144, '\0'));
-    auto fixed = [&](int64_t free) { SmallDisk* disk = Disk(free); return disk ? disk->folder() : ""; };
+    auto fixed = [&](int64_t free) {
+        SmallDisk* disk = Disk(free);
+        return disk ? disk->folder() : "";
+    };
     auto inA = [&](int64_t free, std::string drive) {
         SmallDisk* disk = Disk(free);
         return disk && Insert(*disk) ? drive : "";
     };
     const std::string UNABLE = "Unable to create the file \"{P}\"",
-                      NO_ROOM = "There is not enough free space on drive Z: to complete the operation.";
+                      NO_ROOM =
+                          "There is not enough free space on drive Z: to complete the operation.";
     const struct {
-        std::function<std::string(ScriptedSplitHost&)> piecesFolder;  // made ready for the case; empty when it cannot be
+        std::function<std::string(ScriptedSplitHost&)>
+            piecesFolder;  // made ready for the case; empty when it cannot be
         int32_t count;
         std::deque<int> answers;
         CombinerWriteResult result;
+        // clang-format off
         std::vector<std::string> log;  // {P} stands for the program's path
         std::wstring program;          // afterwards: the count slot of a written program, (none) or (folder)
     } cases[] = {
+        // clang-format on
         // A template missing or without its placeholders: nothing is shown.
-        {[&](ScriptedSplitHost& run) { run.templatePath.clear(); return folder; }, 3, {}, CombinerWriteResult::TemplateUnavailable, {}, L"(none)"},
-        {[&](ScriptedSplitHost& run) { run.templatePath = folder + "broken.exe"; return folder; }, 3, {}, CombinerWriteResult::TemplateUnavailable, {}, L"(none)"},
-        // A program that cannot be created is no success; a folder in its way stays, a program cut short goes.
-        {[&](ScriptedSplitHost&) { CreateDirectoryA((folder + "Create_a.exe").c_str(), NULL); return folder; }, 3, {}, STOPPED, Stopped({Logged(box::INFORMATION, UNABLE)}), L"(folder)"},
-        {[&](ScriptedSplitHost& run) { run.templatePath = folder + "large.exe"; return fixed(65536); }, 3, {}, STOPPED, Stopped({Logged(box::INFORMATION, UNABLE)}), L"(none)"},
+        {[&](ScriptedSplitHost& run) {
+             run.templatePath.clear();
+             return folder;
+         },
+         3,
+         {},
+         CombinerWriteResult::TemplateUnavailable,
+         {},
+         L"(none)"},
+        {[&](ScriptedSplitHost& run) {
+             run.templatePath = folder + "broken.exe";
+             return folder;
+         },
+         3,
+         {},
+         CombinerWriteResult::TemplateUnavailable,
+         {},
+         L"(none)"},
+        // A program that cannot be created is no success; a folder in its way stays, a program cut
+        // short goes.
+        {[&](ScriptedSplitHost&) {
+             CreateDirectoryA((folder + "Create_a.exe").c_str(), NULL);
+             return folder;
+         },
+         3,
+         {},
+         STOPPED,
+         Stopped({Logged(box::INFORMATION, UNABLE)}),
+         L"(folder)"},
+        {[&](ScriptedSplitHost& run) {
+             run.templatePath = folder + "large.exe";
+             return fixed(65536);
+         },
+         3,
+         {},
+         STOPPED,
+         Stopped({Logged(box::INFORMATION, UNABLE)}),
+         L"(none)"},
         // A fixed drive needs 40,960 bytes free.
-        {[&](ScriptedSplitHost&) { return fixed(36864); }, 3, {}, STOPPED, Stopped({Logged(box::INFORMATION, NO_ROOM)}), L"(none)"},
+        {[&](ScriptedSplitHost&) { return fixed(36864); },
+         3,
+         {},
+         STOPPED,
+         Stopped({Logged(box::INFORMATION, NO_ROOM)}),
+         L"(none)"},
         {[&](ScriptedSplitHost&) { return fixed(40960); }, 3, {}, WRITTEN, {}, L"3*47483647"},
-        // A removable one with too little asks for the next disk, then for room; a lower-case letter still names A:.
+        // A removable one with too little asks for the next disk, then for room; a lower-case
+        // letter still names A:.
         {[&](ScriptedSplitHost&) { return inA(40960, "A:\\"); }, 3, {}, WRITTEN, {}, L"3*47483647"},
-        {[&](ScriptedSplitHost&) { return inA(28672, "a:\\"); }, 3, {box::ANSWER_CANCEL}, STOPPED, Stopped({DISK_4}), L"(none)"},
-        {[&](ScriptedSplitHost&) { return inA(28672, "A:\\"); }, 3, {box::ANSWER_OK, box::ANSWER_CANCEL}, STOPPED, Stopped({DISK_4, ROOM}), L"(none)"},
+        {[&](ScriptedSplitHost&) { return inA(28672, "a:\\"); },
+         3,
+         {box::ANSWER_CANCEL},
+         STOPPED,
+         Stopped({DISK_4}),
+         L"(none)"},
+        {[&](ScriptedSplitHost&) { return inA(28672, "A:\\"); },
+         3,
+         {box::ANSWER_OK, box::ANSWER_CANCEL},
+         STOPPED,
+         Stopped({DISK_4, ROOM}),
+         L"(none)"},
         // An empty file wrote no piece: the program would go on disk 1.
-        {[&](ScriptedSplitHost&) { return inA(28672, "A:\\"); }, 0, {box::ANSWER_CANCEL}, STOPPED, Stopped({Logged(box::DISK_REQUEST, "Please insert disk 1 in drive A:")}), L"(none)"},
+        {[&](ScriptedSplitHost&) { return inA(28672, "A:\\"); },
+         0,
+         {box::ANSWER_CANCEL},
+         STOPPED,
+         Stopped({Logged(box::DISK_REQUEST, "Please insert disk 1 in drive A:")}),
+         L"(none)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
@@ -283,15 +366,18 @@ TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
             if (line.find("{P}") != std::string::npos) line.replace(line.find("{P}"), 3, program);
         EXPECT_EQ(run.log, log);
         DWORD found = GetFileAttributesA(program.c_str());
-        EXPECT_EQ(found == INVALID_FILE_ATTRIBUTES ? L"(none)"
-                  : found & FILE_ATTRIBUTE_DIRECTORY ? L"(folder)" : WrittenSlots(program)[1], c.program);
+        EXPECT_EQ(found == INVALID_FILE_ATTRIBUTES   ? L"(none)"
+                  : found & FILE_ATTRIBUTE_DIRECTORY ? L"(folder)"
+                                                     : WrittenSlots(program)[1],
+                  c.program);
     }
 }
 
 TEST_F(CombinerWriter, FullLastDiskAsksForTheNextDiskThenForRoomUntilThereIsSome)
 {
     SmallDisk *last = Disk(28672), *next = Disk(28672), *roomy = Disk(1048576);
-    REQUIRE_PREREQUISITE(last && next && roomy && Insert(*last), "small tmpfs disks (needs root) and drive A:");
+    REQUIRE_PREREQUISITE(last && next && roomy && Insert(*last),
+                         "small tmpfs disks (needs root) and drive A:");
     // OK on the first room question changes nothing; a roomy disk comes for the second.
     host.onEvent = [&, rooms = 0](const std::string& line) mutable {
         if (line == DISK_4) Insert(*next);
@@ -302,5 +388,6 @@ TEST_F(CombinerWriter, FullLastDiskAsksForTheNextDiskThenForRoomUntilThereIsSome
     EXPECT_EQ(WriteCombinerProgram(host, "C:\\x\\a.txt", "A:\\", 3, 1500), WRITTEN);
     EXPECT_EQ(host.log, (std::vector<std::string>{DISK_4, ROOM, ROOM}));
     EXPECT_TRUE(FileExists(roomy->folder() + "Create_a.exe"));
-    EXPECT_FALSE(FileExists(last->folder() + "Create_a.exe") || FileExists(next->folder() + "Create_a.exe"));
+    EXPECT_FALSE(FileExists(last->folder() + "Create_a.exe") ||
+                 FileExists(next->folder() + "Create_a.exe"));
 }

@@ -17,6 +17,7 @@ TEST(PathText, PathPartsNumbersAndTrimming)
         TrimTrailing(strcpy(trailing, text.c_str()));
         return std::string(leading) + "|" + trailing;
     };
+    // clang-format off
     const struct { std::string (*op)(const std::string&); const char *in, *out; } cases[] = {
         {FolderPart, "C:\\dir\\file.txt", "C:\\dir\\"}, {FolderPart, "file", ""},
         {FolderPart, "C:\\dir\\", "C:\\dir\\"}, {FileNamePart, "C:\\dir\\file.txt", "file.txt"},
@@ -33,15 +34,18 @@ TEST(PathText, PathPartsNumbersAndTrimming)
         {withCommas, "1000", "1,000"}, {withCommas, "-1", "-1"},
         {trimmed, " \tC:\\x \r\n", "C:\\x \r\n| \tC:\\x"}, {trimmed, " \t\v\f\r\n", "|"},
         {trimmed, "", "|"}, {trimmed, "\xA0x\xA0", "\xA0x\xA0|\xA0x\xA0"}};  // 0xA0: no white space
+    // clang-format on
     for (const auto& c : cases) EXPECT_EQ(c.op(c.in), c.out) << c.in;
 }
 
 TEST(PieceNames, NumbersArePaddedToTheWidthOfTheCountAndATooLongPathIsRefused)
 {
+    // clang-format off
     const struct { const char *folder, *name; int32_t number, count; const char* path; } cases[] = {
         {"C:\\", "a", 9, 9, "C:\\a.9"}, {"C:\\", "a", 1, 10, "C:\\a.01"},
         {"C:\\", "a", 7, 150, "C:\\a.007"}, {"C:\\", "a", 1, 999999999, "C:\\a.000000001"},
         {"C:\\abc\\", "nm.txt", 1, 1, "C:\\abc\\nm.txt.1"}};
+    // clang-format on
     char path[16];  // 15 characters fit
     for (const auto& c : cases) {
         EXPECT_TRUE(PieceFileName(path, sizeof path, c.folder, c.name, c.number, c.count));
@@ -79,10 +83,18 @@ TEST_F(FileSystem, FoldersFilesHeldOpenForWritingAndSizesWhateverTheLastErrorHel
     ASSERT_TRUE(writer.open((folder + "held.bin").c_str(), RawFile::ForWriting));
     for (int64_t size : {0LL, 4294967295LL, 5000000000LL, 8589934591LL})
         MakeSparseFile(folder + std::to_string(size), size);
-    const struct { std::string path; bool isFolder; int64_t size; } cases[] = {{folder, true, -1},
-        {folder + "f.bin", false, 6}, {folder + "held.bin", false, -1}, {folder + "x", false, -1},
-        {folder + "0", false, 0}, {folder + "4294967295", false, 4294967295LL},
-        {folder + "5000000000", false, 5000000000LL}, {folder + "8589934591", false, 8589934591LL}};
+    const struct {
+        std::string path;
+        bool isFolder;
+        int64_t size;
+    } cases[] = {{folder, true, -1},
+                 {folder + "f.bin", false, 6},
+                 {folder + "held.bin", false, -1},
+                 {folder + "x", false, -1},
+                 {folder + "0", false, 0},
+                 {folder + "4294967295", false, 4294967295LL},
+                 {folder + "5000000000", false, 5000000000LL},
+                 {folder + "8589934591", false, 8589934591LL}};
     for (const auto& c : cases) {
         EXPECT_EQ(isFolder(c.path.c_str()), c.isFolder) << c.path;
         EXPECT_EQ(canOpenForReading(c.path.c_str()), c.size >= 0) << c.path;

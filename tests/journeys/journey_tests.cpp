@@ -1,4 +1,5 @@
-// Journeys through the real Brindle.exe and the Create_<name>.exe it writes: what nothing lower shows.
+// Journeys through the real Brindle.exe and the Create_<name>.exe it writes: what nothing lower
+// shows.
 #include <fstream>
 
 #include "resource.h"
@@ -24,7 +25,8 @@ protected:
     void TearDown() override { RemoveTestFolder(work); }
 
     std::string work = MakeTestFolder();
-    std::string brindlePath = WindowsPathOf(getenv("BRINDLE_EXE") ? getenv("BRINDLE_EXE") : BRINDLE_UNIX_PATH);
+    std::string brindlePath =
+        WindowsPathOf(getenv("BRINDLE_EXE") ? getenv("BRINDLE_EXE") : BRINDLE_UNIX_PATH);
 };
 
 TEST_F(Journey, FloppySplitIsRebuiltFromItsDisksAndADamagedPieceIsCaught)
@@ -32,7 +34,9 @@ TEST_F(Journey, FloppySplitIsRebuiltFromItsDisksAndADamagedPieceIsCaught)
     const char* drives = getenv("BRINDLE_DRIVES");
     REQUIRE_PREREQUISITE(drives != nullptr, "drive A: and its disks (BRINDLE_DRIVES)");
     // Fresh disks for each run: a disk that holds a piece already would ask to overwrite it.
-    auto disk = [&, run = std::to_string(GetTickCount())](char n) { return std::string(drives) + "/disk" + run + n; };
+    auto disk = [&, run = std::to_string(GetTickCount())](char n) {
+        return std::string(drives) + "/disk" + run + n;
+    };
     std::string bytes(3000000, '\0'), source = work + "letters.bin", together = work + "together\\";
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = (char)(i % 251);
     WriteTextFile(source, bytes);
@@ -56,24 +60,31 @@ TEST_F(Journey, FloppySplitIsRebuiltFromItsDisksAndADamagedPieceIsCaught)
     EXPECT_EQ(Answer(main, TITLE, IDOK).find("'letters.bin' was split successfully."), 0u);
     Press(main, IDC_EXIT);
     EXPECT_EQ(brindle.exitCode(), 0);
-    for (std::string name : {"1letters.bin.1", "2letters.bin.2", "3letters.bin.3", "3Create_letters.exe"})
+    for (std::string name :
+         {"1letters.bin.1", "2letters.bin.2", "3letters.bin.3", "3Create_letters.exe"})
         EXPECT_TRUE(CopyFileA((WindowsPathOf(disk(name[0])) + "\\" + name.substr(1)).c_str(),
-                              (together + name.substr(1)).c_str(), FALSE)) << name;
+                              (together + name.substr(1)).c_str(), FALSE))
+            << name;
     for (bool damaged : {false, true}) {
         Program combiner(together + "Create_letters.exe", together);
         HWND dialog = combiner.window("Brindle");
-        EXPECT_EQ(Text(dialog, 1002) + " " + Text(dialog, 1001), together + "letters.bin " + together);
+        EXPECT_EQ(Text(dialog, 1002) + " " + Text(dialog, 1001),
+                  together + "letters.bin " + together);
         Screenshot(damaged ? "6_damaged_piece" : "4_combiner");
         Press(dialog, IDOK);
         WaitDialog(dialog, "Brindle");
         Screenshot(damaged ? "7_damage_found" : "5_file_rebuilt");
-        // Python: zlib.crc32(bytes(i % 251 for i in range(3000000))), and with byte 1,457,764 inverted.
+        // Python: zlib.crc32(bytes(i % 251 for i in range(3000000))), and with byte 1,457,764
+        // inverted.
         EXPECT_EQ(Answer(dialog, "Brindle", IDOK),
-                  !damaged ? "The file was created successfully."
-                           : "The file '" + together + "letters.bin' does not match the file that was split: "
-                             "the content differs.  Expected checksum 5B721D06, found CC73081C.");
+                  !damaged
+                      ? "The file was created successfully."
+                      : "The file '" + together +
+                            "letters.bin' does not match the file that was split: "
+                            "the content differs.  Expected checksum 5B721D06, found CC73081C.");
         if (damaged) {  // still open, for another try or Cancel
-            EXPECT_TRUE(WaitFor([&] { return Enabled(dialog, IDOK) && Enabled(dialog, IDCANCEL); }));
+            EXPECT_TRUE(
+                WaitFor([&] { return Enabled(dialog, IDOK) && Enabled(dialog, IDCANCEL); }));
             Press(dialog, IDCANCEL);
         }
         EXPECT_EQ(combiner.exitCode(), damaged ? 2 : 1);
@@ -84,7 +95,8 @@ TEST_F(Journey, FloppySplitIsRebuiltFromItsDisksAndADamagedPieceIsCaught)
     }
 }
 
-// The job writes piece 1 of f.bin and waits to overwrite the old piece 2: a hold that races nothing.
+// The job writes piece 1 of f.bin and waits to overwrite the old piece 2: a hold that races
+// nothing.
 HWND SplitUntilOverwriteQuestion(HWND main, const std::string& pieces)
 {
     CreateDirectoryA(pieces.c_str(), NULL);
@@ -104,7 +116,8 @@ TEST_F(Journey, CancelQuestionHoldsTheJobAndExitDuringASplitKeepsTheSettings)
         HWND chooser = WaitDialog(main, "File to split");
         SetDlgItemTextA(chooser, 0x47C, (work + "f.bin").c_str());  // its name field
         Press(chooser, IDOK);
-        EXPECT_TRUE(WaitFor([&] { return Text(main, IDC_FOLDER_BOX) == work; }));  // the empty box takes its folder
+        EXPECT_TRUE(WaitFor(
+            [&] { return Text(main, IDC_FOLDER_BOX) == work; }));  // the empty box takes its folder
         for (int reply : {IDNO, IDYES}) {
             std::string pieces = work + std::to_string(reply) + "\\", percent;
             HWND overwrite = SplitUntilOverwriteQuestion(main, pieces);
@@ -113,14 +126,17 @@ TEST_F(Journey, CancelQuestionHoldsTheJobAndExitDuringASplitKeepsTheSettings)
             EXPECT_EQ(Text(question, BOX_TEXT), "Are you sure you want to cancel?");
             Dismiss(overwrite, IDC_OVERWRITE_YES);
             // The job goes on to its next check and is held there, the second piece empty.
-            auto held = [&] { return ReadWholeFile(pieces + "f.bin.2").empty() && Text(status) == percent; };
+            auto held = [&] {
+                return ReadWholeFile(pieces + "f.bin.2").empty() && Text(status) == percent;
+            };
             EXPECT_TRUE(WaitFor([&] { return !(percent = Text(status)).empty() && held(); }));
             EXPECT_FALSE(WaitFor([&] { return !held(); }, false, 500));
             Dismiss(question, reply);
             if (reply == IDNO) {
                 EXPECT_EQ(Answer(main, TITLE, IDOK).find("'f.bin' was split successfully."), 0u);
             }
-            EXPECT_TRUE(WaitFor([&] { return Shown(main, IDC_SPLIT) && !FindDialog(main, TITLE); }));
+            EXPECT_TRUE(
+                WaitFor([&] { return Shown(main, IDC_SPLIT) && !FindDialog(main, TITLE); }));
             EXPECT_EQ(ReadWholeFile(pieces + "f.bin.1").size(), 1457664u);
             EXPECT_EQ(ReadWholeFile(pieces + "f.bin.2").size(), reply == IDNO ? 1457664u : 0u);
             EXPECT_EQ(FileExists(pieces + "Create_f.exe"), reply == IDNO);
@@ -138,7 +154,8 @@ TEST_F(Journey, CancelQuestionHoldsTheJobAndExitDuringASplitKeepsTheSettings)
     EXPECT_EQ(std::to_string(place.left) + "," + std::to_string(place.top), "100,80");
     Choose(main, IDC_FILE_BOX, 0);  // the one split that was not stopped
     Choose(main, IDC_FOLDER_BOX, 0);
-    EXPECT_EQ(Text(main, IDC_FILE_BOX) + " " + Text(main, IDC_FOLDER_BOX), work + "f.bin " + work + "7\\");
+    EXPECT_EQ(Text(main, IDC_FILE_BOX) + " " + Text(main, IDC_FOLDER_BOX),
+              work + "f.bin " + work + "7\\");
     PostMessageA(main, WM_CLOSE, 0, 0);  // the close box
     EXPECT_EQ(brindle.exitCode(), 0);
 }
@@ -147,8 +164,10 @@ TEST_F(Journey, FileAbove4GiBIsSplitAndRebuiltIdentical)
 {
     std::string source = work + "disk.img", pieces = work + "pieces\\";
     MakeSparseFile(source, 4295967296LL);  // 4 GiB and 1,000,000 bytes
-    for (long long at : {1073741820LL, 4294979641LL})  // across the end of the first piece, and above 4 GiB
-        std::fstream(source, std::ios::in | std::ios::out | std::ios::binary).seekp(at) << "a mark across";
+    for (long long at :
+         {1073741820LL, 4294979641LL})  // across the end of the first piece, and above 4 GiB
+        std::fstream(source, std::ios::in | std::ios::out | std::ios::binary).seekp(at)
+            << "a mark across";
     CreateDirectoryA(pieces.c_str(), NULL);
     Program brindle(brindlePath, work);
     HWND main = brindle.window(TITLE);

@@ -7,8 +7,12 @@
 
 inline HWND CreateMainDialog()  // modeless, shown
 {
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MAIN), NULL, MainDialogProc, 0);
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MAIN), NULL,
+                                     MainDialogProc, 0);
     ShowWindow(dialog, SW_SHOW);
     return dialog;
 }
-inline std::string ItemText(HWND dialog, int id) { return Text(dialog, id); }
+inline std::string ItemText(HWND dialog, int id)
+{
+    return Text(dialog, id);
+}

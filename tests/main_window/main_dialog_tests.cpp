@@ -1,4 +1,5 @@
-// Brindle's dialogs in-process, with their real procedures: what needs a window and no journey shows.
+// Brindle's dialogs in-process, with their real procedures: what needs a window and no journey
+// shows.
 #include <shlobj.h>
 
 #include <atomic>
@@ -30,7 +31,8 @@ protected:
         RemoveTestFolder(folder);
     }
     void press(int id) { SendMessageA(dialog, WM_COMMAND, id, 0); }
-    // Splits f.bin of 3,000,000 bytes into three floppy pieces in `pieces`; waits for the first box.
+    // Splits f.bin of 3,000,000 bytes into three floppy pieces in `pieces`; waits for the first
+    // box.
     HWND startSplit(const std::string& pieces)
     {
         WritePatternFile(folder + "f.bin", 3000000);
@@ -41,12 +43,17 @@ protected:
     }
     void expectState(bool idle, bool custom = false)
     {
-        for (int id : {IDC_FILE_BOX, IDC_BROWSE_FILE, IDC_FOLDER_BOX, IDC_BROWSE_FOLDER, IDC_SIZE_CHOICE, IDC_EXIT})
+        for (int id : {IDC_FILE_BOX, IDC_BROWSE_FILE, IDC_FOLDER_BOX, IDC_BROWSE_FOLDER,
+                       IDC_SIZE_CHOICE, IDC_EXIT})
             EXPECT_EQ(Enabled(dialog, id), idle) << id;
-        for (int id : {IDC_CUSTOM_NUMBER, IDC_UNIT_LIST}) EXPECT_EQ(Enabled(dialog, id), idle && custom) << id;
+        for (int id : {IDC_CUSTOM_NUMBER, IDC_UNIT_LIST})
+            EXPECT_EQ(Enabled(dialog, id), idle && custom) << id;
         for (int id : {IDC_SPLIT, IDCANCEL}) {
-            bool isDefault = SendDlgItemMessageA(dialog, id, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON;
-            EXPECT_EQ(Enabled(dialog, id) + Shown(dialog, id) + isDefault, idle == (id == IDC_SPLIT) ? 3 : 0) << id;
+            bool isDefault =
+                SendDlgItemMessageA(dialog, id, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON;
+            EXPECT_EQ(Enabled(dialog, id) + Shown(dialog, id) + isDefault,
+                      idle == (id == IDC_SPLIT) ? 3 : 0)
+                << id;
         }
     }
 
@@ -76,7 +83,8 @@ TEST_F(MainDialog, DropTakesTheFirstFileAndFillsOnlyAnEmptyFolderBox)
     for (std::string typed : {"D:\\Pieces", " ", ""}) {
         SetDlgItemTextA(dialog, IDC_FOLDER_BOX, typed.c_str());
         std::string names = folder + "f.bin" + '\0' + folder + "second.bin" + '\0';
-        HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size() + 1);
+        HGLOBAL drop =
+            GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size() + 1);
         DROPFILES* files = (DROPFILES*)GlobalLock(drop);
         files->pFiles = sizeof(DROPFILES);
         memcpy(files + 1, names.data(), names.size());
@@ -106,14 +114,16 @@ TEST_F(MainDialog, OneWorkerAtATime)
     press(ID_FILE_SPLIT);
     EXPECT_EQ(SplitWorkerHandle(), worker);
     Dismiss(question, IDYES, true);
-    EXPECT_EQ(Answer(dialog, "Brindle 1.31", IDOK, true).find("'f.bin' was split successfully."), 0u);
+    EXPECT_EQ(Answer(dialog, "Brindle 1.31", IDOK, true).find("'f.bin' was split successfully."),
+              0u);
     ASSERT_TRUE(WaitFor([] { return workerHeld.load(); }, true));
     SetDlgItemTextA(dialog, IDC_FOLDER_BOX, folder.c_str());
     PostMessageA(dialog, WM_COMMAND, IDC_SPLIT, 0);
     // The dialog goes on answering, and starts nothing while the old worker is there.
     EXPECT_FALSE(WaitFor([&] { return !workerHeld || !Shown(dialog, IDC_SPLIT); }, true, 500));
     SetEvent(releaseWorker);
-    EXPECT_EQ(Answer(dialog, "Brindle 1.31", IDOK, true).find("'f.bin' was split successfully."), 0u);
+    EXPECT_EQ(Answer(dialog, "Brindle 1.31", IDOK, true).find("'f.bin' was split successfully."),
+              0u);
     SplitWorkerEnding = nullptr;
 }
 
@@ -123,12 +133,17 @@ TEST_F(MainDialog, YesAfterTheJobHasEndedCancelsNothing)
     HWND report = startSplit(folder);
     expectState(false);  // until the report is answered
     HANDLE worker = NULL;
-    DuplicateHandle(GetCurrentProcess(), SplitWorkerHandle(), GetCurrentProcess(), &worker, SYNCHRONIZE, FALSE, 0);
+    DuplicateHandle(GetCurrentProcess(), SplitWorkerHandle(), GetCurrentProcess(), &worker,
+                    SYNCHRONIZE, FALSE, 0);
     std::thread user([&] {
         EXPECT_TRUE(WaitFor([] { return pauseRequested.load(); }));
         Dismiss(report, IDOK);
         EXPECT_TRUE(WaitFor([&] { return WaitForSingleObject(worker, 0) == WAIT_OBJECT_0; }));
-        try { Dismiss(WaitDialog(dialog, "Brindle 1.31"), IDYES); } catch (...) { ADD_FAILURE() << "no question"; }
+        try {
+            Dismiss(WaitDialog(dialog, "Brindle 1.31"), IDYES);
+        } catch (...) {
+            ADD_FAILURE() << "no question";
+        }
     });
     press(IDCANCEL);
     user.join();
@@ -141,27 +156,36 @@ TEST_F(MainDialog, OverwriteQuestionHasTheFocusOnNoAndOnlyItsButtonsAnswerIt)
 {
     auto ask = [&](const std::function<void(HWND)>& act) {
         int answer = 0;
-        WhileShown(dialog, "Confirm File Overwrite", act, [&] { answer = confirmOverwrite(dialog, "C:\\a.bin.2"); });
+        WhileShown(dialog, "Confirm File Overwrite", act,
+                   [&] { answer = confirmOverwrite(dialog, "C:\\a.bin.2"); });
         return answer;
     };
     EXPECT_EQ(ask([](HWND box) {
-        EXPECT_EQ(Text(box, IDC_OVERWRITE_TEXT), "The file \"C:\\a.bin.2\" already exists.\nDo you want to overwrite it?");
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(box, NULL), &info);
-        EXPECT_EQ(info.hwndFocus, GetDlgItem(box, IDC_OVERWRITE_NO));
-        PostMessageA(info.hwndFocus, WM_KEYDOWN, VK_RETURN, 0x001C0001);  // Enter at once
-    }), IDNO);
+                  EXPECT_EQ(
+                      Text(box, IDC_OVERWRITE_TEXT),
+                      "The file \"C:\\a.bin.2\" already exists.\nDo you want to overwrite it?");
+                  GUITHREADINFO info = {};
+                  info.cbSize = sizeof info;
+                  GetGUIThreadInfo(GetWindowThreadProcessId(box, NULL), &info);
+                  EXPECT_EQ(info.hwndFocus, GetDlgItem(box, IDC_OVERWRITE_NO));
+                  PostMessageA(info.hwndFocus, WM_KEYDOWN, VK_RETURN, 0x001C0001);  // Enter at once
+              }),
+              IDNO);
     EXPECT_EQ(ask([](HWND box) { Press(box, IDC_OVERWRITE_YES_TO_ALL); }), IDYESTOALL);
     // Commands arrive in order: had Escape closed the dialog, Yes would not be read.
-    EXPECT_EQ(ask([](HWND box) { Press(box, IDCANCEL); Press(box, IDC_OVERWRITE_YES); }), IDYES);
+    EXPECT_EQ(ask([](HWND box) {
+                  Press(box, IDCANCEL);
+                  Press(box, IDC_OVERWRITE_YES);
+              }),
+              IDYES);
 }
 
 std::vector<std::pair<HWND, std::string>> opened;
 
 TEST_F(MainDialog, AboutLinkIsBlueUnderlinedWithTheHandOpensOnEachPressAndEscOrEnterEndTheBox)
 {
-    HWND about = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), dialog, AboutDialogProc, 0);
+    HWND about = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), dialog,
+                                    AboutDialogProc, 0);
     HWND link = GetDlgItem(about, IDC_ABOUT_LINK);
     EXPECT_EQ(SendMessageA(link, WM_NCHITTEST, 0, 0), HTCLIENT);
     SetCursor(NULL);
@@ -174,19 +198,25 @@ TEST_F(MainDialog, AboutLinkIsBlueUnderlinedWithTheHandOpensOnEachPressAndEscOrE
     EXPECT_EQ(GetTextColor(context), RGB(0, 0, 255));
     EXPECT_TRUE(font.lfUnderline);
     ReleaseDC(link, context);
-    auto shell = std::exchange(OpenLinkAddress, [](HWND owner, const char* address) { opened.push_back({owner, address}); });
+    auto shell = std::exchange(OpenLinkAddress, [](HWND owner, const char* address) {
+        opened.push_back({owner, address});
+    });
     for (const char* address : {"", "", "https://example.org/other"}) {
         if (*address) MakeHyperlink(about, IDC_ABOUT_LINK, address);
         SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
         SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     }
-    EXPECT_EQ(opened, decltype(opened)({{about, Text(link)}, {about, Text(link)}, {about, "https://example.org/other"}}));
+    EXPECT_EQ(opened, decltype(opened)({{about, Text(link)},
+                                        {about, Text(link)},
+                                        {about, "https://example.org/other"}}));
     SendMessageA(link, WM_DESTROY, 0, 0);  // as the control's destruction does first
     EXPECT_EQ(GetPropA(link, "href_dat"), (HANDLE)NULL);
     DestroyWindow(about);
     OpenLinkAddress = shell;
     for (int key : {IDCANCEL, IDOK})
-        WhileShown(dialog, "About Brindle", [&](HWND box) { Dismiss(box, key); }, [&] { press(ID_HELP_ABOUT); });
+        WhileShown(
+            dialog, "About Brindle", [&](HWND box) { Dismiss(box, key); },
+            [&] { press(ID_HELP_ABOUT); });
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 
 #include "test_files.h"
 
-static LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)  // 0 if no answer in time
+static LRESULT Send(HWND window, UINT message, WPARAM wParam,
+                    LPARAM lParam)  // 0 if no answer in time
 {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 10000, &result);
@@ -16,7 +17,8 @@ bool WaitFor(const std::function<bool()>& condition, bool pump, int milliseconds
 {
     for (DWORD start = GetTickCount(); !condition();) {
         if (GetTickCount() - start > (DWORD)milliseconds) return false;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, pump ? QS_ALLINPUT : 0);  // a poll interval, no assumed duration
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 10,
+                                  pump ? QS_ALLINPUT : 0);  // a poll interval, no assumed duration
         for (MSG message; pump && PeekMessageA(&message, NULL, 0, 0, PM_REMOVE);) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
@@ -28,7 +30,8 @@ bool WaitFor(const std::function<bool()>& condition, bool pump, int milliseconds
 std::string Text(HWND window, int control)
 {
     char text[1024] = "";
-    Send(control != 0 ? GetDlgItem(window, control) : window, WM_GETTEXT, sizeof text, (LPARAM)text);
+    Send(control != 0 ? GetDlgItem(window, control) : window, WM_GETTEXT, sizeof text,
+         (LPARAM)text);
     return text;
 }
 
@@ -48,7 +51,8 @@ HWND WaitDialog(HWND owner, const std::string& caption, bool pump, DWORD process
 {
     HWND found = NULL;
     if (!WaitFor([&] { return (found = FindDialog(owner, caption, process)) != NULL; }, pump))
-        throw std::runtime_error("no dialog \"" + caption + "\" came");  // a journey cannot go on without it
+        throw std::runtime_error("no dialog \"" + caption +
+                                 "\" came");  // a journey cannot go on without it
     return found;
 }
 
@@ -78,7 +82,11 @@ void WhileShown(HWND owner, const std::string& caption, const std::function<void
                 const std::function<void()>& show)
 {
     std::thread helper([&] {
-        try { act(WaitDialog(owner, caption)); } catch (const std::exception& e) { ADD_FAILURE() << e.what(); }
+        try {
+            act(WaitDialog(owner, caption));
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+        }
     });
     show();
     helper.join();
@@ -90,7 +98,8 @@ void Screenshot(const std::string& name)
     if (folder == nullptr) return;
     std::string png = std::string(folder) + "/" + name + ".png";
     DeleteFileA(WindowsPathOf(png).c_str());
-    RunUnixCommand("import -window root -display $DISPLAY '" + png + "'");  // may return before the picture is made
+    RunUnixCommand("import -window root -display $DISPLAY '" + png +
+                   "'");  // may return before the picture is made
     EXPECT_TRUE(WaitFor([&] { return FileExists(WindowsPathOf(png)); })) << "no screenshot " << png;
 }
 
@@ -100,14 +109,16 @@ Program::Program(const std::string& path, const std::string& folder)
     startup.cb = sizeof startup;
     std::string line = "\"" + path + "\"";
     EXPECT_TRUE(CreateProcessA(path.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(),
-                               &startup, &process_)) << "could not start " << path;
+                               &startup, &process_))
+        << "could not start " << path;
 }
 
 Program::~Program()
 {
     if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
         if (testing::Test::HasFailure() || std::uncaught_exceptions() > 0)
-            Screenshot(std::string("failed_") + testing::UnitTest::GetInstance()->current_test_info()->name());
+            Screenshot(std::string("failed_") +
+                       testing::UnitTest::GetInstance()->current_test_info()->name());
         TerminateProcess(process_.hProcess, 99);
         WaitForSingleObject(process_.hProcess, 10000);
     }

@@ -10,7 +10,10 @@
 
 TEST(MoveToFront, TheTextGoesFirstAndOnlyAMatchLeavesItsPlace)
 {
-    auto moved = [](RecentList list, const char* text) { MoveToFront(list, text); return list; };
+    auto moved = [](RecentList list, const char* text) {
+        MoveToFront(list, text);
+        return list;
+    };
     EXPECT_EQ(moved({"a", "b", "c", "d", "e", "f", "g", "h"}, "i"),
               (RecentList{"i", "a", "b", "c", "d", "e", "f", "g"}));
     EXPECT_EQ(moved({"ABC", "d"}, "abc"), (RecentList{"abc", "d"}));

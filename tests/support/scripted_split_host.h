@@ -1,5 +1,6 @@
-// A SplitHost for tests: answers from a script, and a log of everything the job showed, in order: "box 0x40: text",
-// "overwrite: path", "controls: idle" or "controls: splitting", "status: text", "progress: n", "arrow", "remember".
+// A SplitHost for tests: answers from a script, and a log of everything the job showed, in order:
+// "box 0x40: text", "overwrite: path", "controls: idle" or "controls: splitting", "status: text",
+// "progress: n", "arrow", "remember".
 #pragma once
 
 #include <stdio.h>
@@ -26,7 +27,7 @@ public:
     int64_t pieceSizeValue = 0;
     bool bufferAvailable = true;
     std::deque<int> boxAnswers, overwriteAnswers;  // taken in order
-    std::vector<std::string> log, boxes;  // the boxes alone, as BoxEntry gives them
+    std::vector<std::string> log, boxes;           // the boxes alone, as BoxEntry gives them
     std::function<void(const std::string& line)> onEvent;  // after each line, before an answer
 
     std::string fileFieldText() override { return fileField; }
@@ -38,15 +39,27 @@ public:
         record("box " + boxes.back());
         return (style & 0xF) == box::OK ? box::ANSWER_OK : answer(boxAnswers);
     }
-    int confirmOverwrite(const std::string& path) override { return record("overwrite: " + path), answer(overwriteAnswers); }
-    void setSplitControls(bool on) override { record(on ? "controls: idle" : "controls: splitting"); }
+    int confirmOverwrite(const std::string& path) override
+    {
+        return record("overwrite: " + path), answer(overwriteAnswers);
+    }
+    void setSplitControls(bool on) override
+    {
+        record(on ? "controls: idle" : "controls: splitting");
+    }
     void setProgress(int percent) override { record("progress: " + std::to_string(percent)); }
     void setStatusText(const std::string& text) override { record("status: " + text); }
     void pumpMessages() override {}
     void setArrowCursor() override { record("arrow"); }
     void rememberRecent() override { record("remember"); }
-    bool loadCombinerTemplate(std::vector<unsigned char>& image) override { return !templatePath.empty() && !(image = ReadWholeFile(templatePath)).empty(); }
-    std::unique_ptr<unsigned char[]> obtainCopyBuffer(size_t n) override { return bufferAvailable ? SplitHost::obtainCopyBuffer(n) : nullptr; }
+    bool loadCombinerTemplate(std::vector<unsigned char>& image) override
+    {
+        return !templatePath.empty() && !(image = ReadWholeFile(templatePath)).empty();
+    }
+    std::unique_ptr<unsigned char[]> obtainCopyBuffer(size_t n) override
+    {
+        return bufferAvailable ? SplitHost::obtainCopyBuffer(n) : nullptr;
+    }
     void record(const std::string& line)  // also for stand-ins of the job's other parts
     {
         log.push_back(line);

@@ -8,8 +8,7 @@
 SmallDisk::~SmallDisk()
 {
     // Wine may still hold the folder open: detach it lazily.
-    if (!mountPoint_.empty())
-        RunUnixCommand("umount -l " + mountPoint_ + "; rmdir " + mountPoint_);
+    if (!mountPoint_.empty()) RunUnixCommand("umount -l " + mountPoint_ + "; rmdir " + mountPoint_);
 }
 
 bool SmallDisk::mount(int64_t bytes)
@@ -17,8 +16,8 @@ bool SmallDisk::mount(int64_t bytes)
     static int counter = 0;
     mountPoint_ = "/tmp/brindle_space_" + std::to_string(GetCurrentProcessId()) + "_" +
                   std::to_string(++counter);
-    RunUnixCommand("mkdir -p " + mountPoint_ + " && mount -t tmpfs -o size=" +
-                   std::to_string(bytes) + " tmpfs " + mountPoint_);
+    RunUnixCommand("mkdir -p " + mountPoint_ +
+                   " && mount -t tmpfs -o size=" + std::to_string(bytes) + " tmpfs " + mountPoint_);
     folder_ = WindowsPathOf(mountPoint_) + "\\";
     // The command runs on its own: wait until the disk is there (or clearly is not).
     for (int attempt = 0; attempt < 200 && !mounted_; ++attempt) {

@@ -151,9 +151,9 @@ bool RunUnixCommand(const std::string& command)
     // Its exit code does not come back reliably, so callers check what the
     // command did.
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, NULL, TRUE};
-    HANDLE nothing = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING,
-                                 0, NULL);
+    HANDLE nothing =
+        CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inheritable, OPEN_EXISTING, 0, NULL);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -178,8 +178,8 @@ bool InsertDiskInDriveA(const std::string& unixFolder)
     static unsigned insertions = 0;
     std::string disk = WindowsPathOf(unixFolder);
     bool exists = GetFileAttributesA(disk.c_str()) != INVALID_FILE_ATTRIBUTES;
-    std::string marker = "inserted_" + std::to_string(GetCurrentProcessId()) + "_" +
-                         std::to_string(++insertions);
+    std::string marker =
+        "inserted_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++insertions);
     if (exists) WriteTextFile(disk + "\\" + marker, "");
     std::string link = std::string(getenv("WINEPREFIX")) + "/dosdevices/a:";
     RunUnixCommand("ln -sfn '" + unixFolder + "' '" + link + "'");

@@ -46,10 +46,10 @@ bool RunByTestCommand();
 // For a test that needs what only the test command provides: under the test
 // command a missing one fails the test; run by hand, the test is skipped and
 // says why.
-#define REQUIRE_PREREQUISITE(present, what)                                   \
-    do {                                                                      \
-        if (!(present)) {                                                     \
-            if (RunByTestCommand()) FAIL() << "missing: " << (what);          \
-            GTEST_SKIP() << "skipped when run by hand: missing " << (what);   \
-        }                                                                     \
+#define REQUIRE_PREREQUISITE(present, what)                                 \
+    do {                                                                    \
+        if (!(present)) {                                                   \
+            if (RunByTestCommand()) FAIL() << "missing: " << (what);        \
+            GTEST_SKIP() << "skipped when run by hand: missing " << (what); \
+        }                                                                   \
     } while (false)

@@ -31,14 +31,14 @@ protected:
         RemoveTestFolder(folder);
     }
     void press(int id) { SendMessageA(dialog, WM_COMMAND, id, 0); }
-    // Splits f.bin of 3,000,000 bytes into three floppy pieces in `pieces`; waits for the first
-    // box.
+    // Splits f.bin of 3,000,000 bytes into three floppy pieces in `pieces`, from the File menu
+    // (the journeys press the Split button); waits for the first box.
     HWND startSplit(const std::string& pieces)
     {
         WritePatternFile(folder + "f.bin", 3000000);
         Type(dialog, IDC_FILE_BOX, folder + "f.bin");
         Type(dialog, IDC_FOLDER_BOX, pieces);
-        press(IDC_SPLIT);
+        press(ID_FILE_SPLIT);
         return WaitDialog(dialog, "Brindle 1.31", true);
     }
     void expectState(bool idle, bool custom = false)

@@ -68,8 +68,8 @@ TEST_F(Journey, FloppySplitIsRebuiltFromItsDisksAndADamagedPieceIsCaught)
     for (bool damaged : {false, true}) {
         Program combiner(together + "Create_letters.exe", together);
         HWND dialog = combiner.window("Brindle");
-        EXPECT_EQ(Text(dialog, 1002) + " " + Text(dialog, 1001),
-                  together + "letters.bin " + together);
+        EXPECT_EQ(Text(dialog, 1003) + " " + Text(dialog, 1002) + " " + Text(dialog, 1001),
+                  "'letters.bin' " + together + "letters.bin " + together);
         Screenshot(damaged ? "6_damaged_piece" : "4_combiner");
         Press(dialog, IDOK);
         WaitDialog(dialog, "Brindle");

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "combiner_writer.h"
-#include "checksum_worker.h"
+#include "crc32.h"
 #include "file_system.h"
 #include "job_flags.h"
 #include "message_box.h"
@@ -24,8 +24,6 @@ const char* const OUT_OF_MEMORY_TEXT = "There is not enough memory to split the 
 // files and releases the buffer; nothing on disk is ever deleted.
 struct JobResources {
     std::unique_ptr<unsigned char[]> buffer;
-    // After the buffer: it is destroyed first, and waits for the chunk it reads.
-    std::unique_ptr<ChecksumWorker> checksum;
     RawFile source;
     RawFile piece;
 };
@@ -38,6 +36,7 @@ std::string Quoted(const std::string& text)
 // What the pieces have taken of the file so far.
 struct CopiedSoFar {
     int64_t bytes = 0;
+    uint32_t checksum = 0;  // the CRC-32 of those bytes, when the job takes it
 };
 
 // Shows the refusal or error and ends the job, not successful.
@@ -214,12 +213,10 @@ CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& res
             FailJob(host, "An error occurred while reading from the file\n" + Quoted(job.filePath));
             return CopyResult::Failed;
         }
-        // Taken while the chunk is written: the file is read once, and the
-        // checksum runs beside the write.
-        if (resources.checksum) resources.checksum->start(resources.buffer.get(), chunk);
-        bool written = resources.piece.writeExact(resources.buffer.get(), chunk);
-        if (resources.checksum) resources.checksum->wait();  // the buffer is read into next
-        if (!written) {
+        // Taken while the chunk is fresh in the cache: the file is read once.
+        if (job.takeChecksum)
+            copied.checksum = Crc32Update(copied.checksum, resources.buffer.get(), chunk);
+        if (!resources.piece.writeExact(resources.buffer.get(), chunk)) {
             FailJob(host, "An error occurred while writing to the file\n" +
                               Quoted(resources.piece.path()));
             return CopyResult::Failed;
@@ -275,7 +272,8 @@ bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
     return true;
 }
 
-void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
+void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources,
+               const CopiedSoFar& copied)
 {
     resources.source.close();
     resources.buffer.reset();
@@ -285,7 +283,7 @@ void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
     }
     // Not cancelled: every byte of the file went into the checksum.
     std::optional<uint32_t> checksum;
-    if (resources.checksum) checksum = resources.checksum->wait();
+    if (job.takeChecksum) checksum = copied.checksum;
     switch (WriteCombinerProgram(host, job.filePath, job.piecesFolder, (int32_t)job.pieceCount,
                                  job.fileSize, checksum)) {
     case CombinerWriteResult::Written:
@@ -308,7 +306,6 @@ void writePieces(SplitHost& host, const SplitJob& job, JobResources& resources)
     int64_t remaining = job.fileSize;
     int32_t pieceNumber = 1;
     CopiedSoFar copied;
-    if (job.takeChecksum) resources.checksum.reset(new ChecksumWorker);
     bool cancelled = cancelCheckpoint();
     while (!cancelled && remaining > 0) {
         if (!WritePiece(host, job, resources, pieceNumber, remaining, copied)) return;
@@ -316,7 +313,7 @@ void writePieces(SplitHost& host, const SplitJob& job, JobResources& resources)
         ++pieceNumber;
         cancelled = cancelCheckpoint();
     }
-    FinishJob(host, job, resources);
+    FinishJob(host, job, resources, copied);
 }
 
 }  // namespace

@@ -14,8 +14,9 @@ SmallDisk::~SmallDisk()
 bool SmallDisk::mount(int64_t bytes)
 {
     static int counter = 0;
-    mountPoint_ = "/tmp/brindle_space_" + std::to_string(GetCurrentProcessId()) + "_" +
-                  std::to_string(++counter);
+    // Wine's process ids repeat from run to run: the start time keeps the name new.
+    mountPoint_ = "/tmp/brindle_space_" + std::to_string(GetTickCount64()) + "_" +
+                  std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
     RunUnixCommand("mkdir -p " + mountPoint_ +
                    " && mount -t tmpfs -o size=" + std::to_string(bytes) + " tmpfs " + mountPoint_);
     folder_ = WindowsPathOf(mountPoint_) + "\\";

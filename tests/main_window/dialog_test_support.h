@@ -12,7 +12,3 @@ inline HWND CreateMainDialog()  // modeless, shown
     ShowWindow(dialog, SW_SHOW);
     return dialog;
 }
-inline std::string ItemText(HWND dialog, int id)
-{
-    return Text(dialog, id);
-}

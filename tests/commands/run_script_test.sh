@@ -1,42 +1,32 @@
 #!/usr/bin/env bash
-# The README's run command: without a display it says so plainly and fails;
-# on a display it starts Brindle's main dialog under Wine.
+# The README's run command: without a display it says so plainly and fails; on a display it starts
+# Brindle's main dialog under Wine.
 # Usage: run_script_test.sh SOURCE_DIR BUILD_DIR WORD_SIZE (DISPLAY from scripts/test.sh)
 # BUILD_DIR is the word size's folder under the commands' build folder.
 set -u
 source_dir=$1
 build_dir=$2
 export BRINDLE_ARCH=$3 BUILD_DIR=${2%/*}
-
 fail() { echo "FAIL: $*"; exit 1; }
 
-output=$(env -u DISPLAY bash "$source_dir/scripts/run.sh" 2>&1)
-status=$?
-[ "$status" -ne 0 ] || fail "run.sh without a display exited with 0"
+output=$(env -u DISPLAY bash "$source_dir/scripts/run.sh" 2>&1) &&
+    fail "run.sh without a display exited with 0"
 echo "$output" | grep -q "there is no display" || fail "no plain message without a display: $output"
 
 [ -n "${DISPLAY:-}" ] || fail "this test needs the display that scripts/test.sh provides"
 run_dir="$build_dir/run-script-test"
+log="$build_dir/run-script-test.log"
 rm -rf "$run_dir"
-BRINDLE_RUN_DIR="$run_dir" bash "$source_dir/scripts/run.sh" \
-    >"$build_dir/run-script-test.log" 2>&1 &
+BRINDLE_RUN_DIR="$run_dir" bash "$source_dir/scripts/run.sh" >"$log" 2>&1 &
 run_pid=$!
-
-stop() {
-    WINEPREFIX="$run_dir/wineprefix" wineserver -k >/dev/null 2>&1
-    wait "$run_pid" 2>/dev/null
-}
-
 found=""
 for _ in $(seq 1 600); do
-    if xwininfo -root -tree 2>/dev/null | grep -q '"Brindle 1.31"'; then
-        found=yes
-        break
-    fi
+    xwininfo -root -tree 2>/dev/null | grep -q '"Brindle 1.31"' && found=yes && break
     kill -0 "$run_pid" 2>/dev/null || break
     sleep 0.5  # polling for the window; the wait ends as soon as it exists
 done
-stop
-[ -n "$found" ] || fail "no window \"Brindle 1.31\" appeared; run.sh said: $(cat "$build_dir/run-script-test.log")"
+WINEPREFIX="$run_dir/wineprefix" wineserver -k >/dev/null 2>&1
+wait "$run_pid" 2>/dev/null
+[ -n "$found" ] || fail "no window \"Brindle 1.31\" appeared; run.sh said: $(cat "$log")"
 rm -rf "$run_dir"
 echo "PASS"

@@ -65,6 +65,11 @@ TEST_F(Journey, FloppySplitIsRebuiltFromItsDisksAndADamagedPieceIsCaught)
         EXPECT_TRUE(CopyFileA((WindowsPathOf(disk(name[0])) + "\\" + name.substr(1)).c_str(),
                               (together + name.substr(1)).c_str(), FALSE))
             << name;
+    // Python: zlib.crc32(bytes(i % 251 for i in range(3000000))), and with byte 1,457,764 inverted.
+    const std::string mismatch =
+        "The file '" + together +
+        "letters.bin' does not match the file that was split: the content differs.  "
+        "Expected checksum 5B721D06, found CC73081C.";
     for (bool damaged : {false, true}) {
         Program combiner(together + "Create_letters.exe", together);
         HWND dialog = combiner.window("Brindle");
@@ -74,14 +79,8 @@ TEST_F(Journey, FloppySplitIsRebuiltFromItsDisksAndADamagedPieceIsCaught)
         Press(dialog, IDOK);
         WaitDialog(dialog, "Brindle");
         Screenshot(damaged ? "7_damage_found" : "5_file_rebuilt");
-        // Python: zlib.crc32(bytes(i % 251 for i in range(3000000))), and with byte 1,457,764
-        // inverted.
         EXPECT_EQ(Answer(dialog, "Brindle", IDOK),
-                  !damaged
-                      ? "The file was created successfully."
-                      : "The file '" + together +
-                            "letters.bin' does not match the file that was split: "
-                            "the content differs.  Expected checksum 5B721D06, found CC73081C.");
+                  damaged ? mismatch : "The file was created successfully.");
         if (damaged) {  // still open, for another try or Cancel
             EXPECT_TRUE(
                 WaitFor([&] { return Enabled(dialog, IDOK) && Enabled(dialog, IDCANCEL); }));

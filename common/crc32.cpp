@@ -2,8 +2,7 @@
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
-#include <emmintrin.h>
-#include <wmmintrin.h>
+#include <immintrin.h>
 #define CRC32_CARRYLESS 1
 #endif
 
@@ -17,15 +16,37 @@ const uint32_t REFLECTED_POLYNOMIAL = 0xEDB88320u;
 // does not carry. The section is named because with -fdata-sections MinGW's
 // compiler gives zero-initialised data a data section of its own in the file.
 __attribute__((section(".bss"))) uint32_t slices[8][256];
-bool carryless;
 
-bool HasCarrylessMultiply()
+// How wide the carry-less multiplications this processor offers are: one
+// instruction of the 256-bit kind does two of the 128-bit kind, and on
+// processors that have it each takes about as long.
+enum Carryless { NO_CARRYLESS, CARRYLESS_128, CARRYLESS_256 };
+Carryless carryless;
+
+#ifdef CRC32_CARRYLESS
+// Whether the system saves the 256-bit registers with a thread's state:
+// without that, using them would corrupt other threads' values.
+bool SystemKeeps256BitRegisters()
+{
+    unsigned low, high;
+    __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    const unsigned SSE_AND_AVX_STATE = 6;
+    return (low & SSE_AND_AVX_STATE) == SSE_AND_AVX_STATE;
+}
+#endif
+
+Carryless CarrylessOfThisProcessor()
 {
 #ifdef CRC32_CARRYLESS
     unsigned a, b, c, d;
-    return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_PCLMUL) && (d & bit_SSE2);
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_PCLMUL) || !(d & bit_SSE2))
+        return NO_CARRYLESS;
+    bool avx = (c & bit_OSXSAVE) && (c & bit_AVX) && SystemKeeps256BitRegisters();
+    if (avx && __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_AVX2) && (c & bit_VPCLMULQDQ))
+        return CARRYLESS_256;
+    return CARRYLESS_128;
 #else
-    return false;
+    return NO_CARRYLESS;
 #endif
 }
 
@@ -44,7 +65,7 @@ struct Crc32Setup {
                 slices[k][byte] = (before >> 8) ^ slices[0][before & 0xFF];
             }
         }
-        carryless = HasCarrylessMultiply();
+        carryless = CarrylessOfThisProcessor();
     }
 } setup;
 
@@ -76,10 +97,14 @@ uint32_t SliceBy8(uint32_t reg, const unsigned char* p, size_t size)
 // bit-reflected) times x^(D+64) mod P, the high half times x^D mod P. Each
 // constant holds x^(D-1) mod P bit-reflected in 64 bits; the product of two
 // reflected values comes out one bit short, which makes up the missing x^1.
-const uint64_t FOLD_512_LOW = 0x653D982200000000ull;   // x^575 mod P
-const uint64_t FOLD_512_HIGH = 0xCAD38E8F00000000ull;  // x^511 mod P
-const uint64_t FOLD_128_LOW = 0x65673B4600000000ull;   // x^191 mod P
-const uint64_t FOLD_128_HIGH = 0x9BA54C6F00000000ull;  // x^127 mod P
+const uint64_t FOLD_1024_LOW = 0x7D657A1000000000ull;   // x^1087 mod P
+const uint64_t FOLD_1024_HIGH = 0x7406FA9500000000ull;  // x^1023 mod P
+const uint64_t FOLD_512_LOW = 0x653D982200000000ull;    // x^575 mod P
+const uint64_t FOLD_512_HIGH = 0xCAD38E8F00000000ull;   // x^511 mod P
+const uint64_t FOLD_256_LOW = 0x9570D49500000000ull;    // x^319 mod P
+const uint64_t FOLD_256_HIGH = 0x01B5FD1D00000000ull;   // x^255 mod P
+const uint64_t FOLD_128_LOW = 0x65673B4600000000ull;    // x^191 mod P
+const uint64_t FOLD_128_HIGH = 0x9BA54C6F00000000ull;   // x^127 mod P
 
 __attribute__((target("sse2,pclmul"))) inline __m128i Fold(__m128i block, __m128i constants,
                                                           __m128i next)
@@ -94,8 +119,20 @@ __attribute__((target("sse2,pclmul"))) inline __m128i Load128(const unsigned cha
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
+// The register carried over the one block x and `blocks` more blocks at p:
+// each folded in one by one, then the remainder taken with the tables.
+__attribute__((target("sse2,pclmul"))) inline uint32_t FoldRest(__m128i x, const unsigned char* p,
+                                                                size_t blocks)
+{
+    const __m128i by1 = _mm_set_epi64x((long long)FOLD_128_HIGH, (long long)FOLD_128_LOW);
+    for (; blocks > 0; p += 16, --blocks) x = Fold(x, by1, Load128(p));
+    unsigned char rest[16];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(rest), x);
+    return SliceBy8(0, rest, sizeof rest);
+}
+
 // The register carried over `blocks` (at least 4) blocks of 16 bytes: four
-// blocks folded side by side, then into one, whose remainder the tables take.
+// blocks folded side by side, then into one.
 // The stack is realigned: 32-bit Windows keeps it aligned to 4 bytes only.
 __attribute__((target("sse2,pclmul"), force_align_arg_pointer)) uint32_t FoldBlocks(
     uint32_t reg, const unsigned char* p, size_t blocks)
@@ -114,11 +151,58 @@ __attribute__((target("sse2,pclmul"), force_align_arg_pointer)) uint32_t FoldBlo
         x2 = Fold(x2, by4, Load128(p + 32));
         x3 = Fold(x3, by4, Load128(p + 48));
     }
-    __m128i x = Fold(Fold(Fold(x0, by1, x1), by1, x2), by1, x3);
-    for (; blocks > 0; p += 16, --blocks) x = Fold(x, by1, Load128(p));
-    unsigned char rest[16];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(rest), x);
-    return SliceBy8(0, rest, sizeof rest);
+    return FoldRest(Fold(Fold(Fold(x0, by1, x1), by1, x2), by1, x3), p, blocks);
+}
+
+// What the 256-bit fold uses, all checked by CarrylessOfThisProcessor.
+#define CRC32_WIDE "avx2,pclmul,vpclmulqdq"
+
+// Two blocks side by side, each folded over the same distance.
+__attribute__((target(CRC32_WIDE))) inline __m256i FoldTwo(__m256i blocks, __m256i constants,
+                                                           __m256i next)
+{
+    __m256i low = _mm256_clmulepi64_epi128(blocks, constants, 0x00);
+    __m256i high = _mm256_clmulepi64_epi128(blocks, constants, 0x11);
+    return _mm256_xor_si256(_mm256_xor_si256(low, high), next);
+}
+
+__attribute__((target(CRC32_WIDE))) inline __m256i Load256(const unsigned char* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+__attribute__((target(CRC32_WIDE))) inline __m256i TwoConstants(uint64_t high, uint64_t low)
+{
+    return _mm256_set_epi64x((long long)high, (long long)low, (long long)high, (long long)low);
+}
+
+// As FoldBlocks, for at least 8 blocks: eight side by side, two to each of
+// four 256-bit registers, the earlier one in the lower half; twice the bytes
+// for each multiplication instruction.
+__attribute__((target(CRC32_WIDE), force_align_arg_pointer)) uint32_t FoldBlocksWide(
+    uint32_t reg, const unsigned char* p, size_t blocks)
+{
+    const __m256i by8 = TwoConstants(FOLD_1024_HIGH, FOLD_1024_LOW);
+    const __m256i by2 = TwoConstants(FOLD_256_HIGH, FOLD_256_LOW);
+    const __m128i by1 = _mm_set_epi64x((long long)FOLD_128_HIGH, (long long)FOLD_128_LOW);
+    __m256i x0 = _mm256_xor_si256(Load256(p), _mm256_zextsi128_si256(_mm_cvtsi32_si128((int)reg)));
+    __m256i x1 = Load256(p + 32);
+    __m256i x2 = Load256(p + 64);
+    __m256i x3 = Load256(p + 96);
+    p += 128;
+    blocks -= 8;
+    for (; blocks >= 8; p += 128, blocks -= 8) {
+        x0 = FoldTwo(x0, by8, Load256(p));
+        x1 = FoldTwo(x1, by8, Load256(p + 32));
+        x2 = FoldTwo(x2, by8, Load256(p + 64));
+        x3 = FoldTwo(x3, by8, Load256(p + 96));
+    }
+    __m256i x = FoldTwo(FoldTwo(FoldTwo(x0, by2, x1), by2, x2), by2, x3);
+    __m128i last = Fold(_mm256_castsi256_si128(x), by1, _mm256_extracti128_si256(x, 1));
+    // The compiler does not always clear the upper halves before code of the
+    // 128-bit kind, which some processors run slowly while they hold values.
+    _mm256_zeroupper();
+    return FoldRest(last, p, blocks);
 }
 
 #endif
@@ -130,9 +214,10 @@ uint32_t Crc32Update(uint32_t crc, const void* data, size_t size)
     const unsigned char* p = static_cast<const unsigned char*>(data);
     uint32_t reg = ~crc;
 #ifdef CRC32_CARRYLESS
-    if (carryless && size >= 64) {
+    if (carryless != NO_CARRYLESS && size >= 64) {
         size_t blocks = size / 16;
-        reg = FoldBlocks(reg, p, blocks);
+        reg = carryless == CARRYLESS_256 && blocks >= 8 ? FoldBlocksWide(reg, p, blocks)
+                                                        : FoldBlocks(reg, p, blocks);
         p += 16 * blocks;
         size -= 16 * blocks;
     }

@@ -17,11 +17,10 @@ const uint32_t REFLECTED_POLYNOMIAL = 0xEDB88320u;
 // compiler gives zero-initialised data a data section of its own in the file.
 __attribute__((section(".bss"))) uint32_t slices[8][256];
 
-// How wide the carry-less multiplications this processor offers are: one
+// The fastest method this processor offers: one
 // instruction of the 256-bit kind does two of the 128-bit kind, and on
 // processors that have it each takes about as long.
-enum Carryless { NO_CARRYLESS, CARRYLESS_128, CARRYLESS_256 };
-Carryless carryless;
+Crc32Method fastest;
 
 #ifdef CRC32_CARRYLESS
 // Whether the system saves the 256-bit registers with a thread's state:
@@ -35,18 +34,18 @@ bool SystemKeeps256BitRegisters()
 }
 #endif
 
-Carryless CarrylessOfThisProcessor()
+Crc32Method FastestOfThisProcessor()
 {
 #ifdef CRC32_CARRYLESS
     unsigned a, b, c, d;
     if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_PCLMUL) || !(d & bit_SSE2))
-        return NO_CARRYLESS;
+        return CRC32_TABLES;
     bool avx = (c & bit_OSXSAVE) && (c & bit_AVX) && SystemKeeps256BitRegisters();
     if (avx && __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_AVX2) && (c & bit_VPCLMULQDQ))
-        return CARRYLESS_256;
-    return CARRYLESS_128;
+        return CRC32_CARRYLESS_256;
+    return CRC32_CARRYLESS_128;
 #else
-    return NO_CARRYLESS;
+    return CRC32_TABLES;
 #endif
 }
 
@@ -65,7 +64,7 @@ struct Crc32Setup {
                 slices[k][byte] = (before >> 8) ^ slices[0][before & 0xFF];
             }
         }
-        carryless = CarrylessOfThisProcessor();
+        fastest = FastestOfThisProcessor();
     }
 } setup;
 
@@ -154,7 +153,7 @@ __attribute__((target("sse2,pclmul"), force_align_arg_pointer)) uint32_t FoldBlo
     return FoldRest(Fold(Fold(Fold(x0, by1, x1), by1, x2), by1, x3), p, blocks);
 }
 
-// What the 256-bit fold uses, all checked by CarrylessOfThisProcessor.
+// What the 256-bit fold uses, all checked by FastestOfThisProcessor.
 #define CRC32_WIDE "avx2,pclmul,vpclmulqdq"
 
 // Two blocks side by side, each folded over the same distance.
@@ -211,23 +210,29 @@ __attribute__((target(CRC32_WIDE), force_align_arg_pointer)) uint32_t FoldBlocks
 
 uint32_t Crc32Update(uint32_t crc, const void* data, size_t size)
 {
+    return Crc32UpdateBy(fastest, crc, data, size);
+}
+
+Crc32Method Crc32FastestMethod()
+{
+    return fastest;
+}
+
+uint32_t Crc32UpdateBy(Crc32Method method, uint32_t crc, const void* data, size_t size)
+{
     const unsigned char* p = static_cast<const unsigned char*>(data);
     uint32_t reg = ~crc;
+    if (method > fastest) method = fastest;
 #ifdef CRC32_CARRYLESS
-    if (carryless != NO_CARRYLESS && size >= 64) {
+    if (method != CRC32_TABLES && size >= 64) {
         size_t blocks = size / 16;
-        reg = carryless == CARRYLESS_256 && blocks >= 8 ? FoldBlocksWide(reg, p, blocks)
-                                                        : FoldBlocks(reg, p, blocks);
+        reg = method == CRC32_CARRYLESS_256 && blocks >= 8 ? FoldBlocksWide(reg, p, blocks)
+                                                           : FoldBlocks(reg, p, blocks);
         p += 16 * blocks;
         size -= 16 * blocks;
     }
 #endif
     return ~SliceBy8(reg, p, size);
-}
-
-uint32_t Crc32UpdatePortable(uint32_t crc, const void* data, size_t size)
-{
-    return ~SliceBy8(~crc, static_cast<const unsigned char*>(data), size);
 }
 
 void FormatChecksum(uint32_t checksum, char* out)

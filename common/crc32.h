@@ -12,9 +12,13 @@
 // Uses carry-less multiplication where the processor has it.
 uint32_t Crc32Update(uint32_t crc, const void* data, size_t size);
 
-// The same value from tables alone, as machines without carry-less
-// multiplication compute it.
-uint32_t Crc32UpdatePortable(uint32_t crc, const void* data, size_t size);
+// The ways of computing it, slowest first, all giving the same value:
+// tables alone, or carry-less multiplication of 128 or 256 bits.
+enum Crc32Method { CRC32_TABLES, CRC32_CARRYLESS_128, CRC32_CARRYLESS_256 };
+// The fastest this processor offers: the one Crc32Update takes.
+Crc32Method Crc32FastestMethod();
+// Crc32Update by the given method, or by the fastest if that is slower.
+uint32_t Crc32UpdateBy(Crc32Method method, uint32_t crc, const void* data, size_t size);
 
 // The text form the combiner carries and shows: eight upper-case hexadecimal
 // digits, in CHECKSUM_TEXT_SIZE bytes with the terminating zero.

@@ -53,9 +53,10 @@ std::vector<size_t> PlaceholderOffsets(const std::string& image)
     return offsets;
 }
 
-// Every unit of entries 103 to 106 of a written program (as many as their
-// length words say), as the loader gives them, after checking that the
-// program is its template everywhere outside the placeholders.
+// Entries 103 to 106 of a written program, every unit (as many as their
+// length words say) as the loader gives them, after checking that the
+// program is its template everywhere outside the placeholders. Always four
+// entries: "(unloadable)" when the loader cannot open the program.
 std::vector<std::wstring> WrittenSlots(const std::string& program, bool otherWordSize = false)
 {
     std::string original = Bytes(TemplatePath(otherWordSize)), written = Bytes(program);
@@ -64,12 +65,12 @@ std::vector<std::wstring> WrittenSlots(const std::string& program, bool otherWor
         written.replace(at[i], 2 * Placeholders()[i].size(), original, at[i],
                         2 * Placeholders()[i].size());
     EXPECT_TRUE(written == original) << program << " differs from its template outside the slots";
-    std::vector<std::wstring> slots;
+    std::vector<std::wstring> slots(4, L"(unloadable)");
     HMODULE module = LoadLibraryExA(program.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     for (UINT id = 103; module && id <= 106; ++id) {
         const wchar_t* units = L"";
         int length = LoadStringW(module, id, (LPWSTR)&units, 0);  // 0: the resource itself
-        slots.emplace_back(units, (size_t)length);
+        slots[id - 103].assign(units, (size_t)length);
     }
     if (module) FreeLibrary(module);
     return slots;

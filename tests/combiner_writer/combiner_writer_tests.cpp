@@ -1,8 +1,7 @@
-// The writer's side: finding and patching the slots of the combiner templates
-// of both word sizes (other offsets behind other headers), and writing the
-// program beside the pieces. Written programs are checked with none of the
-// writer's code: the placeholders are found by a plain byte search, the
-// slots are read back by Windows' resource loader.
+// The writer's side: the slots of the combiner templates of both word sizes,
+// patching them, and writing the program beside the pieces. Written programs
+// are checked with none of the writer's code: the placeholders are found by a
+// plain byte search, the slots are read back by Windows' resource loader.
 #include <windows.h>
 
 #include "combiner_parameters.h"
@@ -56,9 +55,9 @@ std::vector<size_t> PlaceholderOffsets(const std::string& image)
 // length words say) as the loader gives them, after checking that the
 // program is its template everywhere outside the placeholders. Always four
 // entries: "(unloadable)" when the loader cannot open the program.
-std::vector<std::wstring> WrittenSlots(const std::string& program, bool otherWordSize = false)
+std::vector<std::wstring> WrittenSlots(const std::string& program)
 {
-    std::string original = Bytes(TemplatePath(otherWordSize)), written = Bytes(program);
+    std::string original = Bytes(TemplatePath()), written = Bytes(program);
     std::vector<size_t> at = PlaceholderOffsets(original);
     for (size_t i = 0; i < 4 && written.size() == original.size(); ++i)
         written.replace(at[i], 2 * Placeholders()[i].size(), original, at[i],
@@ -75,59 +74,32 @@ std::vector<std::wstring> WrittenSlots(const std::string& program, bool otherWor
     return slots;
 }
 
-// A slot holding the value and its '*', then the rest of what was there.
-std::wstring Over(const std::wstring& before, const std::wstring& value)
-{
-    std::wstring text = value + L"*";
-    return text.size() < before.size() ? text + before.substr(text.size()) : text;
-}
-
 }  // namespace
 
-TEST(Patching, WritesEachValueAndItsTerminatorOverWhatWasThereAndNothingElse)
+TEST(Patching, FillsEachSlotToItsLastUnitAndRefusesAValueWithNoRoomForItsTerminator)
 {
-    // One image patched again and again: each slot holds the value, its '*'
-    // and the rest of what was there (Python gave the numbers).
-    const std::wstring P = Placeholders()[0], FULL = std::wstring(511, L'n') + L"*";
-    // clang-format off
-    const struct {
-        CombinerParameters split;
-        std::vector<std::wstring> slots;
-    } splits[] = {
-        // Without a checksum its slot keeps what it holds.
-        {{"a.txt", 2, 1500, {}},
-         {Over(P, L"a.txt"), L"2*47483647", L"1500*678901234567890", L"XXXXXXXXX"}},
-        // Every slot filled to its last unit.
-        {{std::string(511, 'n'), 999999999, INT64_MAX, 0x0A1B2C3Du},
-         {FULL, L"999999999*", L"9223372036854775807*", L"0A1B2C3D*"}},
-        // An empty file, its name in the ANSI code page: 0xE9 is e acute, 0x80 the euro sign.
-        {{"caf\xe9\x80.txt", 0, 0, {}},
-         {Over(FULL, L"caf\u00e9\u20ac.txt"), L"0*9999999*", L"0*23372036854775807*",
-          L"0A1B2C3D*"}},
-    };
-    // clang-format on
-    std::string folder = MakeTestFolder();
     for (bool other : {false, true}) {
-        std::string bytes = Bytes(TemplatePath(other));
-        std::vector<size_t> at = PlaceholderOffsets(bytes);
-        // The writer's slot finder finds the same places in the template of either word size.
+        std::string image = Bytes(TemplatePath(other));
+        // The writer's slot finder finds the placeholders in the template of either word size.
         CombinerSlots found;
-        ASSERT_TRUE(FindCombinerSlots((const unsigned char*)bytes.data(), bytes.size(), found));
-        EXPECT_EQ(at, (std::vector<size_t>{found.fileName, found.pieceCount, found.fileSize,
-                                           found.checksum}));
-        std::vector<unsigned char> image(bytes.begin(), bytes.end());
-        const CombinerSlots slots = {at[0], at[1], at[2], at[3]};
-        for (const auto& s : splits) {
-            ASSERT_TRUE(PatchCombinerParameters(image, slots, s.split));
-            WriteTextFile(folder + "patched.exe", std::string(image.begin(), image.end()));
-            EXPECT_EQ(WrittenSlots(folder + "patched.exe", other), s.slots) << s.split.fileName;
-        }
-        // A value that would not fit its slot with its terminator: nothing is written.
-        const std::vector<unsigned char> before = image;
-        EXPECT_FALSE(PatchCombinerParameters(image, slots, {"a", 1000000000, 1, {}}));
-        EXPECT_FALSE(PatchCombinerParameters(image, slots, {std::string(512, 'n'), 1, 1, 1u}));
-        EXPECT_TRUE(image == before);
+        ASSERT_TRUE(FindCombinerSlots((const unsigned char*)image.data(), image.size(), found));
+        EXPECT_EQ(PlaceholderOffsets(image), (std::vector<size_t>{found.fileName, found.pieceCount,
+                                                                  found.fileSize, found.checksum}));
     }
+    std::vector<unsigned char> image = ReadWholeFile(TemplatePath());
+    std::vector<size_t> at = PlaceholderOffsets(Bytes(TemplatePath()));
+    const CombinerSlots slots = {at[0], at[1], at[2], at[3]};
+    ASSERT_TRUE(PatchCombinerParameters(
+        image, slots, {std::string(511, 'n'), 999999999, INT64_MAX, 0x0A1B2C3Du}));
+    const std::vector<unsigned char> before = image;
+    EXPECT_FALSE(PatchCombinerParameters(image, slots, {"a", 1000000000, 1, {}}));
+    EXPECT_FALSE(PatchCombinerParameters(image, slots, {std::string(512, 'n'), 1, 1, 1u}));
+    EXPECT_TRUE(image == before);
+    std::string folder = MakeTestFolder();
+    WriteTextFile(folder + "patched.exe", std::string(image.begin(), image.end()));
+    EXPECT_EQ(WrittenSlots(folder + "patched.exe"),
+              (std::vector<std::wstring>{std::wstring(511, L'n') + L"*", L"999999999*",
+                                         L"9223372036854775807*", L"0A1B2C3D*"}));
     RemoveTestFolder(folder);
 }
 
@@ -181,22 +153,24 @@ protected:
 
 TEST_F(CombinerWriter, WritesTheTemplateWithItsSlotsFilledBesideThePiecesOverAnOlderOneAfterYes)
 {
-    const std::string program = folder + "Create_report.final.exe";
+    // A name in the ANSI code page: 0xE9 is e acute, 0x80 the euro sign.
+    const std::string program = folder + "Create_caf\xe9\x80.final.exe";
     WriteTextFile(program, "older program");
     host.overwriteAnswers = {box::ANSWER_NO, box::ANSWER_YES};
     auto write = [&] {
-        return WriteCombinerProgram(host, "C:\\data\\report.final.doc", folder, 3, 4000000,
+        return WriteCombinerProgram(host, "C:\\data\\caf\xe9\x80.final.doc", folder, 3, 4000000,
                                     0x89ABCDEFu);
     };
     EXPECT_EQ(write(), STOPPED);
-    EXPECT_EQ(host.log.front(), "overwrite: " + program);
     EXPECT_EQ(Bytes(program), "older program");
     host.log.clear();
     EXPECT_EQ(write(), WRITTEN);
     EXPECT_EQ(host.log, std::vector<std::string>{"overwrite: " + program});
-    EXPECT_EQ(WrittenSlots(program),
-              (std::vector<std::wstring>{Over(Placeholders()[0], L"report.final.doc"),
-                                         L"3*47483647", L"4000000*901234567890", L"89ABCDEF*"}));
+    // Each slot holds the value and its '*', then the rest of what was there.
+    std::wstring name = L"caf\u00e9\u20ac.final.doc*" + Placeholders()[0].substr(16);
+    EXPECT_EQ(
+        WrittenSlots(program),
+        (std::vector<std::wstring>{name, L"3*47483647", L"4000000*901234567890", L"89ABCDEF*"}));
 }
 
 TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
@@ -213,7 +187,7 @@ TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
         int64_t free;              // left on a small disk for the pieces; -1: the test folder
         CombinerWriteResult result;
         std::string shown;         // the one box, if any; {P} stands for the program's path
-        std::wstring program;      // afterwards: the count slot of a written program, or (none)
+        std::wstring program;      // afterwards: the checksum slot of a written program, or (none)
     } cases[] = {
         // A template missing or without its placeholders: nothing is shown.
         {"missing.exe", -1, NO_TEMPLATE, "", L"(none)"},
@@ -223,7 +197,7 @@ TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
         // A fixed drive needs 40,960 bytes free.
         {"", 36864, STOPPED, "There is not enough free space on drive Z: to complete the "
          "operation.", L"(none)"},
-        {"", 40960, WRITTEN, "", L"3*47483647"},
+        {"", 40960, WRITTEN, "", L"XXXXXXXXX"},  // written without a checksum
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -239,7 +213,7 @@ TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
         EXPECT_EQ(run.boxes, shown.empty()
                                  ? std::vector<std::string>{}
                                  : std::vector<std::string>{BoxEntry(box::INFORMATION, shown)});
-        EXPECT_EQ(FileExists(program) ? WrittenSlots(program)[1] : L"(none)", c.program);
+        EXPECT_EQ(FileExists(program) ? WrittenSlots(program)[3] : L"(none)", c.program);
     }
 }
 

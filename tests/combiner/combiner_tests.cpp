@@ -14,8 +14,7 @@
 
 namespace {
 
-// A ReassemblyHost whose fields, string table and answers the test sets; it
-// logs every box ("0x40: text") and every progress step ("41:  41%").
+// A ReassemblyHost set up by the test, logging every box ("0x40: text") and progress step.
 class ScriptedReassemblyHost : public ReassemblyHost {
 public:
     std::string fileToCreate, piecesFolder;
@@ -51,19 +50,17 @@ public:
 
 }  // namespace
 
-TEST(ParameterText, SlotsEndAtTheirFirstAsteriskAndAChecksumIsEightUpperCaseHexDigits)
+TEST(ParameterText, SlotsAreCutToTheirCapacityAndAChecksumIsEightUpperCaseHexDigits)
 {
     ScriptedReassemblyHost host;
     char name[FILE_NAME_CAPACITY];
-    host.strings[103] = std::string(600, 'n');  // no '*' in it
+    host.strings[103] = std::string(600, 'n');  // no '*' in it: cut to the buffer
     LoadFileName(host, name);
     EXPECT_EQ(std::string(name), std::string(511, 'n'));
     // A slot never filled is read whole: its 20 digits wrap around.
-    host.strings = {{104, "12*7483647"}, {105, "12345678901234567890"}};
-    EXPECT_EQ(LoadPieceCount(host), 12);
+    host.strings[105] = "12345678901234567890";
     EXPECT_EQ(LoadFileSize(host), -6101065172474983726);
-    // Anything else than eight digits and the '*', the placeholder and a
-    // missing entry among it, makes no check.
+    // The placeholder, a missing entry or anything else makes no check.
     uint32_t checksum = 0;
     host.strings[106] = "0A1B2C3D*";
     EXPECT_TRUE(LoadChecksum(host, checksum) && checksum == 0x0A1B2C3Du);
@@ -85,65 +82,51 @@ std::string Pattern(int64_t offset, int64_t size)
     return bytes;
 }
 
-// The boxes of a run; {F} stands for the test's folder.
-const std::string DONE = BoxEntry(0x40, "The file was created successfully."),
-                  EXISTS = BoxEntry(0x24,
-                                    "The file '{F}out\\name.bin' already exists.  Do you "
-                                    "want to overwrite it?"),
-                  NO_MATCH = "The file '{F}out\\name.bin' does not match the file that was split: ";
+const std::string DONE = BoxEntry(0x40, "The file was created successfully.");
 
 class Reassembly : public ::testing::Test {
 protected:
     static std::string Info(const std::string& text) { return BoxEntry(0x40, text); }
     static std::string Error(const std::string& text) { return BoxEntry(0x30, text); }
-    void SetUp() override
-    {
-        folder = MakeTestFolder();
-        CreateDirectoryA((folder + "out").c_str(), NULL);
-    }
+    void SetUp() override { CreateDirectoryA((folder + "out").c_str(), NULL); }
     void TearDown() override { RemoveTestFolder(folder); }
-    // Slices of the pattern, in order, as pieces of name.bin numbered to the
-    // width of their count.
-    void WritePieces(const std::vector<int64_t>& sizes)
+    // Pattern slices as pieces of name.bin (numbered to the width of their count), and a run
+    // making out\name.bin of `size` bytes from them; each slot has an earlier value's tail.
+    ScriptedReassemblyHost Host(const std::vector<int64_t>& pieces, int64_t size)
     {
-        for (size_t i = 1, offset = 0; i <= sizes.size(); offset += (size_t)sizes[i - 1], ++i) {
+        for (size_t i = 1, offset = 0; i <= pieces.size(); offset += (size_t)pieces[i - 1], ++i) {
             std::string number = std::to_string(i);
-            number.insert(0, std::to_string(sizes.size()).size() - number.size(), '0');
-            WriteTextFile(folder + "name.bin." + number, Pattern((int64_t)offset, sizes[i - 1]));
+            number.insert(0, std::to_string(pieces.size()).size() - number.size(), '0');
+            WriteTextFile(folder + "name.bin." + number, Pattern((int64_t)offset, pieces[i - 1]));
         }
-    }
-    // A run making out\name.bin, a file of `size` bytes in `count` pieces. Each
-    // slot holds the value, '*', then the tail of an earlier value.
-    ScriptedReassemblyHost Host(size_t count, int64_t size)
-    {
         ScriptedReassemblyHost run;
         run.piecesFolder = folder;
         run.fileToCreate = folder + "out\\name.bin";
         run.strings = {{103, "name.bin*9*"},
-                       {104, std::to_string(count) + "*9*"},
+                       {104, std::to_string(pieces.size()) + "*9*"},
                        {105, std::to_string(size) + "*9*"},
                        {106, "XXXXXXXXX"}};
         return run;
     }
     // Checks the boxes, and that the run succeeds exactly when it shows the success box.
-    void Run(ScriptedReassemblyHost& run, std::vector<std::string> boxes)
+    void Run(ScriptedReassemblyHost& run, const std::vector<std::string>& boxes)
     {
-        for (std::string& box : boxes)
-            for (size_t at; (at = box.find("{F}")) != std::string::npos;)
-                box.replace(at, 3, folder);
         EXPECT_EQ(ReassembleFile(run), !boxes.empty() && boxes.back() == DONE);
         EXPECT_EQ(run.boxes, boxes);
     }
 
-    std::string folder;
+    const std::string folder = MakeTestFolder(), OUTPUT = "'" + folder + "out\\name.bin'",
+                      EXISTS = BoxEntry(0x24, "The file " + OUTPUT +
+                                                  " already exists.  Do you want to overwrite it?"),
+                      NO_MATCH = "The file " + OUTPUT + " does not match the file that was split: ";
 };
 
 }  // namespace
 
 TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
 {
-    auto folderQuestion = [](std::string folder) {
-        return BoxEntry(0x24, "The folder \"{F}" + folder +
+    auto folderQuestion = [&](std::string path) {
+        return BoxEntry(0x24, "The folder \"" + folder + path +
                                   "\" does not exist.\nDo you want the folder to be created?");
     };
     // The output elsewhere; a piece taken away.
@@ -153,12 +136,10 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
             if (!piece.empty()) DeleteFileA((folder + piece).c_str());
         };
     };
-    // Piece 2 gone after the checks, at the overwrite question.
     auto gone = [&](ScriptedReassemblyHost& r) {
         r.onStep = [&] { DeleteFileA((folder + "name.bin.2").c_str()); };
     };
-    // Piece 2 rewritten at each step from the overwrite question on (not while it is read), and
-    // the checksum the program carries ("" for none).
+    // Piece 2 rewritten from the overwrite question on, and the checksum ("" for none).
     auto replaced = [&](std::string bytes, std::string checksum = "XXXXXXXXX") {
         return [=](ScriptedReassemblyHost& r) {
             r.onStep = [=] { WriteTextFile(folder + "name.bin.2", bytes); };
@@ -183,8 +164,7 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
         std::vector<std::string> boxes;
         std::string content;  // of the output afterwards; out\name.bin holds "kept" before
     } cases[] = {
-        // Pieces 01 to 12 are looked for by their own name whatever the output is called; an
-        // existing output is replaced only after Yes.
+        // Pieces found by their own name whatever the output is called; No keeps the output.
         {std::vector<int64_t>(12, 10), 120, {}, output("out\\other.bin"), {DONE}, Pattern(0, 120)},
         {THREE, 30, {NO}, {}, {EXISTS}, KEPT},
         // Pieces not cut as a split cuts them are refused before the output is touched.
@@ -201,38 +181,33 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
         {THREE, 30, {YES}, output("new2\\deeper\\name.bin", "name.bin.3"),
          {folderQuestion("new2\\deeper\\"), Info("The file 'name.bin.3' could not be found.  This "
          "file is required to create 'name.bin'.")}, NONE},
-        {THREE, 30, {YES}, output("file\\sub\\name.bin"),
-         {folderQuestion("file\\sub\\"), Info("Unable to create the folder\n\"{F}file\\sub\\\"")},
-         NONE},
+        {THREE, 30, {YES}, output("file\\sub\\name.bin"), {folderQuestion("file\\sub\\"),
+         Info("Unable to create the folder\n\"" + folder + "file\\sub\\\"")}, NONE},
         // The output cannot be created (a folder is in its place); the buffer cannot be had.
         {THREE, 30, {}, output("out"),
          {Error("An error occurred while attempting to create the output file.")}, ""},
         {THREE, 30, {YES}, [](ScriptedReassemblyHost& r) { r.bufferUnavailable = true; },
          {EXISTS, Error("There is not enough memory to create the output file.")}, KEPT},
-        // A piece that cannot be read while copying: what was copied stays.
-        {THREE, 30, {YES}, gone, {EXISTS,
-         Error("An error occurred while attempting to read from the file '{F}name.bin.2'.")},
-         Pattern(0, 10)},
+        // A piece gone after the checks (at the question): what was copied before it stays.
+        {THREE, 30, {YES}, gone, {EXISTS, Error("An error occurred while attempting to read from "
+         "the file '" + folder + "name.bin.2'.")}, Pattern(0, 10)},
         // A piece grown or shrunk after the check: nothing of it is copied.
         {SPLIT, 1200, {YES}, replaced(Pattern(500, 505)), {EXISTS, Error(NO_MATCH + CHANGED)},
          Pattern(0, 500)},
         {SPLIT, 1200, {YES}, replaced(Pattern(500, 499)), {EXISTS, Error(NO_MATCH + CHANGED)},
          Pattern(0, 500)},
-        // One byte changed: the checksum fails and the output stays; the placeholder and a
-        // program without the entry check nothing.
+        // One byte changed: a checksum fails, the output stays; without one nothing is checked.
         {SPLIT, 1200, {YES}, replaced(DAMAGED_2, "A8E5D180*"), {EXISTS, Error(NO_MATCH + "the "
          "content differs.  Expected checksum A8E5D180, found F3B912ED.")}, damaged},
         {SPLIT, 1200, {YES}, replaced(DAMAGED_2), {EXISTS, DONE}, damaged},
         {SPLIT, 1200, {YES}, replaced(DAMAGED_2, ""), {EXISTS, DONE}, damaged},
-        // An empty file, from no piece, replaces the whole output.
-        {{}, 0, {YES}, {}, {EXISTS, DONE}, ""},
+        {{}, 0, {YES}, {}, {EXISTS, DONE}, ""},  // an empty file, from no piece, replaces it all
     };
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
-        WritePieces(c.pieces);
         WriteTextFile(folder + "out\\name.bin", KEPT);
-        ScriptedReassemblyHost run = Host(c.pieces.size(), c.fileSize);
+        ScriptedReassemblyHost run = Host(c.pieces, c.fileSize);
         run.answers = c.answers;
         if (c.arrange) c.arrange(run);
         Run(run, c.boxes);
@@ -253,12 +228,12 @@ TEST_F(Reassembly, OnADiskWithExactlyTheRoomBlockByBlockAndAFullDiskIsNoSuccess)
     ULARGE_INTEGER free;
     ASSERT_TRUE(GetDiskFreeSpaceExA(disk.folder().c_str(), &free, NULL, NULL) &&
                 free.QuadPart == 10002432);
-    WritePieces({9000000, 1002432});
-    ScriptedReassemblyHost run = Host(2, 10002433);
+    const std::vector<int64_t> PIECES = {9000000, 1002432};
+    ScriptedReassemblyHost run = Host(PIECES, 10002433);
     run.fileToCreate = disk.folder() + "name.bin";
     Run(run, {Info("There is not enough free disk space on drive Z:.\n10,002,433 bytes of disk "
                    "space are required.")});
-    run = Host(2, 10002432);
+    run = Host(PIECES, 10002432);
     run.fileToCreate = disk.folder() + "name.bin";
     run.piecesFolder.pop_back();  // named without its backslash
     Run(run, {DONE});
@@ -266,7 +241,7 @@ TEST_F(Reassembly, OnADiskWithExactlyTheRoomBlockByBlockAndAFullDiskIsNoSuccess)
                                                       "100:  100%"}));
     EXPECT_TRUE(HoldsPattern(run.fileToCreate, 0, 10002432));
     DeleteFileA(run.fileToCreate.c_str());
-    run = Host(2, 10002432);  // now the disk fills up while the first block is written
+    run = Host(PIECES, 10002432);  // now the disk fills up while the first block is written
     run.fileToCreate = disk.folder() + "name.bin";
     run.onStep = [&] { disk.leaveFree(262144); };
     Run(run, {Error("An error occurred while attempting to write to the output file.")});

@@ -1,24 +1,20 @@
-// The combiner's side: its parameter texts, the reassembly run on real files
-// through a scripted host, and a round trip through a written program.
+// The combiner's side: its parameter texts and the reassembly run on real
+// files through a scripted host.
 #include <windows.h>
 
 #include <deque>
 #include <functional>
 #include <map>
 
-#include "job_flags.h"
 #include "parameter_text.h"
 #include "reassembly.h"
 #include "scripted_split_host.h"
 #include "small_disk.h"
-#include "split_job.h"
 #include "test_files.h"
 
 namespace {
 
-// A ReassemblyHost with field texts and parameter strings set by the test,
-// answers from a script, and a log of every box ("0x40: text", as the split
-// host logs them) and of every progress step ("41:  41%").
+// A ReassemblyHost set up by the test, logging every box ("0x40: text") and progress step.
 class ScriptedReassemblyHost : public ReassemblyHost {
 public:
     std::string fileToCreate, piecesFolder;
@@ -27,18 +23,16 @@ public:
     std::function<void()> onStep;        // before a box is answered and at each progress step
     bool bufferUnavailable = false;
     std::vector<std::string> boxes, progress;
-    int pumps = 0, buffersHeld = 0;
 
-    void readFileToCreate(char* out, size_t size) override { Copy(fileToCreate, out, size); }
-    void readPiecesFolder(char* out, size_t size) override { Copy(piecesFolder, out, size); }
+    void readFileToCreate(char* out, size_t size) override { Put(fileToCreate, out, size); }
+    void readPiecesFolder(char* out, size_t size) override { Put(piecesFolder, out, size); }
     // As LoadStringA: at most capacity - 1 characters and a zero.
-    void loadString(int id, char* out, int capacity) override { Copy(strings[id], out, capacity); }
+    void loadString(int id, char* out, int capacity) override { Put(strings[id], out, capacity); }
     int messageBox(const char* text, unsigned style) override
     {
         boxes.push_back(BoxEntry(style, text));
         if (onStep) onStep();
         if ((style & 0xF) != 4) return 1;  // IDOK; a question takes the next answer
-        EXPECT_FALSE(answers.empty()) << "unexpected question: " << text;
         int answer = answers.empty() ? 7 : answers.front();  // IDNO
         if (!answers.empty()) answers.pop_front();
         return answer;
@@ -48,50 +42,25 @@ public:
         progress.push_back(std::to_string(percent) + ":" + text);
         if (onStep) onStep();
     }
-    void pumpMessages() override { ++pumps; }
-    void* obtainBuffer(size_t size) override
-    {
-        buffersHeld += !bufferUnavailable;
-        return bufferUnavailable ? NULL : malloc(size);
-    }
-    void releaseBuffer(void* buffer) override
-    {
-        --buffersHeld;
-        free(buffer);
-    }
-    static void Copy(const std::string& text, char* out, size_t size)
-    {
-        snprintf(out, size, "%s", text.c_str());
-    }
+    void pumpMessages() override {}
+    void* obtainBuffer(size_t size) override { return bufferUnavailable ? NULL : malloc(size); }
+    void releaseBuffer(void* buffer) override { free(buffer); }
+    static void Put(const std::string& t, char* out, size_t n) { snprintf(out, n, "%s", t.data()); }
 };
 
 }  // namespace
 
-TEST(ParameterText, SlotsEndAtTheirFirstAsteriskAndAreReadAsDecimalsAndChecksums)
+TEST(ParameterText, SlotsAreCutToTheirCapacityAndAChecksumIsEightUpperCaseHexDigits)
 {
     ScriptedReassemblyHost host;
     char name[FILE_NAME_CAPACITY];
-    // 511 bytes and the '*' that the loader leaves out; 600 bytes and none.
-    for (std::string text : {std::string(511, 'n') + "*", std::string(600, 'n')}) {
-        host.strings[103] = text;
-        LoadFileName(host, name);
-        EXPECT_EQ(std::string(name), std::string(511, 'n'));
-    }
-    host.strings = {{104, "12*7483647"}, {105, "1000000000000000000*"}};  // '*' in the 20th unit
-    EXPECT_EQ(LoadPieceCount(host), 12);
-    EXPECT_EQ(LoadFileSize(host), 1000000000000000000);
-    host.strings[105] = "12345678901234567890";  // a slot never filled: all 20 units, wrapped
+    host.strings[103] = std::string(600, 'n');  // no '*' in it: cut to the buffer
+    LoadFileName(host, name);
+    EXPECT_EQ(std::string(name), std::string(511, 'n'));
+    // A slot never filled is read whole: its 20 digits wrap around.
+    host.strings[105] = "12345678901234567890";
     EXPECT_EQ(LoadFileSize(host), -6101065172474983726);
-    // Decimals as the C library reads them.
-    // clang-format off
-    const std::pair<const char*, int64_t> decimals[] = {
-        {"x12", 0}, {"", 0}, {"  \t+42abc", 42}, {"-7", -7}, {" 9223372036854775807", INT64_MAX},
-        {"-9223372036854775808", INT64_MIN}};
-    // clang-format on
-    for (const auto& d : decimals) EXPECT_EQ(ParseDecimal64(d.first), d.second) << d.first;
-    EXPECT_EQ(ParseDecimal32("4294967295"), -1);
-    // A checksum is eight upper-case hexadecimal digits and the '*'. Anything
-    // else, the placeholder and a missing entry among it, makes no check.
+    // The placeholder, a missing entry or anything else makes no check.
     uint32_t checksum = 0;
     host.strings[106] = "0A1B2C3D*";
     EXPECT_TRUE(LoadChecksum(host, checksum) && checksum == 0x0A1B2C3Du);
@@ -113,124 +82,79 @@ std::string Pattern(int64_t offset, int64_t size)
     return bytes;
 }
 
-// The file's bytes, or "(none)" when there is no such file.
-std::string Content(const std::string& path)
-{
-    std::vector<unsigned char> bytes = ReadWholeFile(path);
-    return FileExists(path) ? std::string(bytes.begin(), bytes.end()) : "(none)";
-}
-
-// The boxes of a run; {F} stands for the test's folder.
-std::string Info(const std::string& text)
-{
-    return BoxEntry(0x40, text);
-}
-std::string Error(const std::string& text)
-{
-    return BoxEntry(0x30, text);
-}
-const std::string DONE = Info("The file was created successfully."),
-                  EXISTS = BoxEntry(0x24,
-                                    "The file '{F}out\\name.bin' already exists.  Do you "
-                                    "want to overwrite it?"),
-                  NO_MATCH = "The file '{F}out\\name.bin' does not match the file that was split: ";
+const std::string DONE = BoxEntry(0x40, "The file was created successfully.");
 
 class Reassembly : public ::testing::Test {
 protected:
-    void SetUp() override
+    static std::string Info(const std::string& text) { return BoxEntry(0x40, text); }
+    static std::string Error(const std::string& text) { return BoxEntry(0x30, text); }
+    void SetUp() override { CreateDirectoryA((folder + "out").c_str(), NULL); }
+    void TearDown() override { RemoveTestFolder(folder); }
+    // Pattern slices as pieces of name.bin (numbered to the width of their count), and a run
+    // making out\name.bin of `size` bytes from them; each slot has an earlier value's tail.
+    ScriptedReassemblyHost Host(const std::vector<int64_t>& pieces, int64_t size)
     {
-        folder = MakeTestFolder();
-        CreateDirectoryA((folder + "out").c_str(), NULL);
-        GetCurrentDirectoryA(MAX_PATH, startFolder);
-    }
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(startFolder);
-        RemoveTestFolder(folder);
-    }
-    // Slices of the pattern, in order, as pieces of name.bin numbered to the
-    // width of their count.
-    void WritePieces(const std::vector<int64_t>& sizes)
-    {
-        for (size_t i = 1, offset = 0; i <= sizes.size(); offset += (size_t)sizes[i - 1], ++i) {
+        for (size_t i = 1, offset = 0; i <= pieces.size(); offset += (size_t)pieces[i - 1], ++i) {
             std::string number = std::to_string(i);
-            number.insert(0, std::to_string(sizes.size()).size() - number.size(), '0');
-            WriteTextFile(folder + "name.bin." + number, Pattern((int64_t)offset, sizes[i - 1]));
+            number.insert(0, std::to_string(pieces.size()).size() - number.size(), '0');
+            WriteTextFile(folder + "name.bin." + number, Pattern((int64_t)offset, pieces[i - 1]));
         }
-    }
-    // A run making out\name.bin, a file of `size` bytes in `count` pieces. Each
-    // slot holds the value, '*', then the tail of an earlier value.
-    ScriptedReassemblyHost Host(size_t count, int64_t size)
-    {
         ScriptedReassemblyHost run;
         run.piecesFolder = folder;
         run.fileToCreate = folder + "out\\name.bin";
         run.strings = {{103, "name.bin*9*"},
-                       {104, std::to_string(count) + "*9*"},
+                       {104, std::to_string(pieces.size()) + "*9*"},
                        {105, std::to_string(size) + "*9*"},
                        {106, "XXXXXXXXX"}};
         return run;
     }
-    // Checks the boxes, that the run succeeds exactly when it shows the
-    // success box, and that it leaves no buffer held.
-    void Run(ScriptedReassemblyHost& run, std::vector<std::string> boxes)
+    // Checks the boxes, and that the run succeeds exactly when it shows the success box.
+    void Run(ScriptedReassemblyHost& run, const std::vector<std::string>& boxes)
     {
-        for (std::string& box : boxes)
-            for (size_t at; (at = box.find("{F}")) != std::string::npos;)
-                box.replace(at, 3, folder);
         EXPECT_EQ(ReassembleFile(run), !boxes.empty() && boxes.back() == DONE);
         EXPECT_EQ(run.boxes, boxes);
-        EXPECT_EQ(run.buffersHeld, 0);
     }
 
-    std::string folder;
-    char startFolder[MAX_PATH];
+    const std::string folder = MakeTestFolder(), OUTPUT = "'" + folder + "out\\name.bin'",
+                      EXISTS = BoxEntry(0x24, "The file " + OUTPUT +
+                                                  " already exists.  Do you want to overwrite it?"),
+                      NO_MATCH = "The file " + OUTPUT + " does not match the file that was split: ";
 };
 
 }  // namespace
 
 TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
 {
-    auto missing = [](std::string piece) {
-        return Info("The file '" + piece +
-                    "' could not be found.  This file is required to create 'name.bin'.");
-    };
-    auto folderQuestion = [](std::string folder) {
-        return BoxEntry(0x24, "The folder \"{F}" + folder +
+    auto folderQuestion = [&](std::string path) {
+        return BoxEntry(0x24, "The folder \"" + folder + path +
                                   "\" does not exist.\nDo you want the folder to be created?");
     };
-    auto output = [&](std::string path) {
-        return [=](ScriptedReassemblyHost& r) { r.fileToCreate = folder + path; };
-    };
-    auto without = [&](std::string piece) {
-        return [=](ScriptedReassemblyHost&) { DeleteFileA((folder + piece).c_str()); };
-    };
-    std::vector<HANDLE> held;  // closed after each case
-    auto hold = [&](DWORD share) {
-        held.push_back(CreateFileA((folder + "name.bin.2").c_str(), GENERIC_WRITE, share, NULL,
-                                   OPEN_EXISTING, 0, NULL));
-    };
-    // Changed at the first step after the checks: the overwrite question.
-    auto resized = [&](int64_t size) {
+    // The output elsewhere; a piece taken away.
+    auto output = [&](std::string path, std::string piece = "") {
         return [=](ScriptedReassemblyHost& r) {
-            r.onStep = [=] { WriteTextFile(folder + "name.bin.2", Pattern(500, size)); };
+            r.fileToCreate = folder + path;
+            if (!piece.empty()) DeleteFileA((folder + piece).c_str());
+        };
+    };
+    auto gone = [&](ScriptedReassemblyHost& r) {
+        r.onStep = [&] { DeleteFileA((folder + "name.bin.2").c_str()); };
+    };
+    // Piece 2 rewritten from the overwrite question on, and the checksum ("" for none).
+    auto replaced = [&](std::string bytes, std::string checksum = "XXXXXXXXX") {
+        return [=](ScriptedReassemblyHost& r) {
+            r.onStep = [=] { WriteTextFile(folder + "name.bin.2", bytes); };
+            r.strings[106] = checksum;
+            if (checksum.empty()) r.strings.erase(106);
         };
     };
     // Python: zlib.crc32 of the 1,200 pattern bytes is A8E5D180; with byte 600 XOR 0xFF, F3B912ED.
     std::string damaged = Pattern(0, 1200);
     damaged[600] ^= 0xFF;
-    auto checksum = [&](std::string text) {
-        return [=](ScriptedReassemblyHost& r) {
-            WriteTextFile(folder + "name.bin.2", damaged.substr(500, 500));
-            r.strings[106] = text;
-            if (text.empty()) r.strings.erase(106);  // a program from before checksums
-        };
-    };
-    const std::vector<int64_t> THREE = {10, 10, 10}, TWELVE = std::vector<int64_t>(12, 10),
-                               SPLIT = {500, 500, 200};
-    const std::string P30 = Pattern(0, 30), KEPT = "kept",
-                      CHANGED =
-                          NO_MATCH + "the piece 'name.bin.2' changed size while it was being read.";
+    const std::string DAMAGED_2 = damaged.substr(500, 500);
+    WriteTextFile(folder + "file", "");  // where a folder cannot be made
+    const std::vector<int64_t> THREE = {10, 10, 10}, SPLIT = {500, 500, 200};
+    const std::string KEPT = "kept", NONE = "(none)",
+                      CHANGED = "the piece 'name.bin.2' changed size while it was being read.";
     // clang-format off
     const struct {
         std::vector<int64_t> pieces;
@@ -240,206 +164,85 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
         std::vector<std::string> boxes;
         std::string content;  // of the output afterwards; out\name.bin holds "kept" before
     } cases[] = {
-        // clang-format on
-        // Pieces numbered 1 to 9, 01 to 12 and 001 to 150, looked for by their own name whatever
-        // the output is called; an existing output is replaced from its first byte, only after Yes.
-        {std::vector<int64_t>(9, 10), 90, {YES}, {}, {EXISTS, DONE}, Pattern(0, 90)},
-        {TWELVE, 120, {YES}, {}, {EXISTS, DONE}, Pattern(0, 120)},
-        {std::vector<int64_t>(150, 10), 1500, {YES}, {}, {EXISTS, DONE}, Pattern(0, 1500)},
-        {THREE, 30, {}, output("out\\other.bin"), {DONE}, P30},
+        // Pieces found by their own name whatever the output is called; No keeps the output.
+        {std::vector<int64_t>(12, 10), 120, {}, output("out\\other.bin"), {DONE}, Pattern(0, 120)},
         {THREE, 30, {NO}, {}, {EXISTS}, KEPT},
-        // A missing piece is named; one held open for writing counts as missing.
-        {TWELVE, 120, {}, without("name.bin.07"), {missing("name.bin.07")}, KEPT},
-        {THREE,
-         30,
-         {},
-         [&](ScriptedReassemblyHost&) { hold(FILE_SHARE_READ | FILE_SHARE_WRITE); },
-         {missing("name.bin.2")},
-         KEPT},
         // Pieces not cut as a split cuts them are refused before the output is touched.
-        {{500, 499, 200},
-         1200,
-         {},
-         {},
-         {Info(
-             "The pieces hold 1,199 bytes in all, but 1,200 bytes are required to create 'name.bin'.  The file 'name.bin.2' does not have the expected size.")},
-         KEPT},
-        {{90, 100, 100, 50},
-         350,
-         {},
-         {},
-         {Info(
-             "The pieces hold 340 bytes in all, but 350 bytes are required to create 'name.bin'.  The file 'name.bin.1' does not have the expected size.")},
-         KEPT},
-        {{100, 100, 60},
-         250,
-         {},
-         {},
-         {Info(
-             "The pieces hold 260 bytes in all, but 250 bytes are required to create 'name.bin'.  The file 'name.bin.3' does not have the expected size.")},
-         KEPT},
-        {THREE,
-         5000,
-         {},
-         {},
-         {Info(
-             "The pieces hold 30 bytes in all, but 5,000 bytes are required to create 'name.bin'.")},
-         KEPT},
-        {{500, 499, 201},
-         1200,
-         {},
-         {},
-         {Info(
-             "The file 'name.bin.2' does not have the expected size.  This file is required to create 'name.bin'.")},
-         KEPT},
-        // A missing output folder is made only after Yes, and stays when a piece is missing.
-        {THREE, 30, {NO}, output("new\\name.bin"), {folderQuestion("new\\")}, "(none)"},
-        {THREE,
-         30,
-         {YES},
-         [&](ScriptedReassemblyHost& r) {
-             output("new2\\deeper\\name.bin")(r);
-             without("name.bin.3")(r);
-         },
-         {folderQuestion("new2\\deeper\\"), missing("name.bin.3")},
-         "(none)"},
-        {THREE,
-         30,
-         {YES},
-         [&](ScriptedReassemblyHost& r) {
-             WriteTextFile(folder + "file", "");
-             output("file\\sub\\name.bin")(r);
-         },
-         {folderQuestion("file\\sub\\"), Info("Unable to create the folder\n\"{F}file\\sub\\\"")},
-         "(none)"},
+        {{90, 100, 100, 50}, 350, {}, {}, {Info("The pieces hold 340 bytes in all, but 350 bytes "
+         "are required to create 'name.bin'.  The file 'name.bin.1' does not have the expected "
+         "size.")}, KEPT},
+        {{100, 100, 60}, 250, {}, {}, {Info("The pieces hold 260 bytes in all, but 250 bytes are "
+         "required to create 'name.bin'.  The file 'name.bin.3' does not have the expected "
+         "size.")}, KEPT},
+        {{500, 499, 201}, 1200, {}, {}, {Info("The file 'name.bin.2' does not have the expected "
+         "size.  This file is required to create 'name.bin'.")}, KEPT},
+        // A missing output folder is made only after Yes, and stays when the last piece is missing.
+        {THREE, 30, {NO}, output("new\\name.bin"), {folderQuestion("new\\")}, NONE},
+        {THREE, 30, {YES}, output("new2\\deeper\\name.bin", "name.bin.3"),
+         {folderQuestion("new2\\deeper\\"), Info("The file 'name.bin.3' could not be found.  This "
+         "file is required to create 'name.bin'.")}, NONE},
+        {THREE, 30, {YES}, output("file\\sub\\name.bin"), {folderQuestion("file\\sub\\"),
+         Info("Unable to create the folder\n\"" + folder + "file\\sub\\\"")}, NONE},
         // The output cannot be created (a folder is in its place); the buffer cannot be had.
-        {THREE,
-         30,
-         {},
-         output("out"),
-         {Error("An error occurred while attempting to create the output file.")},
-         ""},  // a folder
-        {THREE,
-         30,
-         {YES},
-         [](ScriptedReassemblyHost& r) { r.bufferUnavailable = true; },
-         {EXISTS, Error("There is not enough memory to create the output file.")},
-         KEPT},
-        // A piece that cannot be opened while copying: what was copied stays.
-        {THREE,
-         30,
-         {YES},
-         [&](ScriptedReassemblyHost& r) {
-             r.onStep = [&] {
-                 if (held.empty()) hold(0);
-             };
-         },
-         {EXISTS,
-          Error("An error occurred while attempting to read from the file '{F}name.bin.2'.")},
-         Pattern(0, 10)},
+        {THREE, 30, {}, output("out"),
+         {Error("An error occurred while attempting to create the output file.")}, ""},
+        {THREE, 30, {YES}, [](ScriptedReassemblyHost& r) { r.bufferUnavailable = true; },
+         {EXISTS, Error("There is not enough memory to create the output file.")}, KEPT},
+        // A piece gone after the checks (at the question): what was copied before it stays.
+        {THREE, 30, {YES}, gone, {EXISTS, Error("An error occurred while attempting to read from "
+         "the file '" + folder + "name.bin.2'.")}, Pattern(0, 10)},
         // A piece grown or shrunk after the check: nothing of it is copied.
-        {SPLIT, 1200, {YES}, resized(505), {EXISTS, Error(CHANGED)}, Pattern(0, 500)},
-        {SPLIT, 1200, {YES}, resized(499), {EXISTS, Error(CHANGED)}, Pattern(0, 500)},
-        // Only a checksum that does not match fails, and the output stays; without one nothing is
-        // checked.
-        {SPLIT,
-         1200,
-         {YES},
-         checksum("A8E5D180*"),
-         {EXISTS,
-          Error(NO_MATCH + "the content differs.  Expected checksum A8E5D180, found F3B912ED.")},
-         damaged},
-        {SPLIT, 1200, {YES}, checksum("F3B912ED*"), {EXISTS, DONE}, damaged},
-        {SPLIT, 1200, {YES}, checksum("XXXXXXXXX"), {EXISTS, DONE}, damaged},
-        {SPLIT, 1200, {YES}, checksum(""), {EXISTS, DONE}, damaged},
-        // An empty file, from no piece or from an empty one.
-        {{}, 0, {YES}, {}, {EXISTS, DONE}, ""},
-        {{0}, 0, {YES}, {}, {EXISTS, DONE}, ""},
-        // A bare output name is a file in the current folder; the pieces folder gets its backslash.
-        {THREE,
-         30,
-         {YES},
-         [&](ScriptedReassemblyHost& r) {
-             SetCurrentDirectoryA((folder + "out").c_str());
-             r.fileToCreate = "name.bin";
-             r.piecesFolder.pop_back();
-         },
-         {EXISTS, DONE},
-         P30},
+        {SPLIT, 1200, {YES}, replaced(Pattern(500, 505)), {EXISTS, Error(NO_MATCH + CHANGED)},
+         Pattern(0, 500)},
+        {SPLIT, 1200, {YES}, replaced(Pattern(500, 499)), {EXISTS, Error(NO_MATCH + CHANGED)},
+         Pattern(0, 500)},
+        // One byte changed: a checksum fails, the output stays; without one nothing is checked.
+        {SPLIT, 1200, {YES}, replaced(DAMAGED_2, "A8E5D180*"), {EXISTS, Error(NO_MATCH + "the "
+         "content differs.  Expected checksum A8E5D180, found F3B912ED.")}, damaged},
+        {SPLIT, 1200, {YES}, replaced(DAMAGED_2), {EXISTS, DONE}, damaged},
+        {SPLIT, 1200, {YES}, replaced(DAMAGED_2, ""), {EXISTS, DONE}, damaged},
+        {{}, 0, {YES}, {}, {EXISTS, DONE}, ""},  // an empty file, from no piece, replaces it all
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
-        WritePieces(c.pieces);
         WriteTextFile(folder + "out\\name.bin", KEPT);
-        ScriptedReassemblyHost run = Host(c.pieces.size(), c.fileSize);
+        ScriptedReassemblyHost run = Host(c.pieces, c.fileSize);
         run.answers = c.answers;
         if (c.arrange) c.arrange(run);
         Run(run, c.boxes);
-        EXPECT_EQ(Content(run.fileToCreate), c.content);
-        for (HANDLE handle : held) CloseHandle(handle);
-        held.clear();
+        std::vector<unsigned char> content = ReadWholeFile(run.fileToCreate);
+        EXPECT_EQ(FileExists(run.fileToCreate) ? std::string(content.begin(), content.end()) : NONE,
+                  c.content);
     }
     EXPECT_FALSE(FileExists(folder + "new"));
     EXPECT_TRUE(FileExists(folder + "new2\\deeper\\"));
 }
 
-TEST_F(Reassembly, PercentagesFollowTheBlocksAndABlockNeverSpansTwoPieces)
-{
-    // 4,194,304 + 4,194,304 + 611,392 bytes of piece 1, then piece 2 whole.
-    WritePieces({9000000, 1000000});
-    ScriptedReassemblyHost run = Host(2, 10000000);
-    Run(run, {DONE});
-    EXPECT_EQ(run.progress, (std::vector<std::string>{"0:  0%", "41:  41%", "83:  83%", "90:  90%",
-                                                      "100:  100%"}));
-    EXPECT_EQ(run.pumps, 5);
-    EXPECT_EQ(Content(run.fileToCreate), Pattern(0, 10000000));
-}
-
-TEST_F(Reassembly, FreeSpaceExactlyEqualToTheFileSizeIsEnoughAndAFailedWriteIsNoSuccess)
+// The disk holds exactly the file (a multiple of the page size, as tmpfs counts): enough. Pieces
+// are copied in blocks of 4,194,304 bytes, and each piece ends with its own remainder.
+TEST_F(Reassembly, OnADiskWithExactlyTheRoomBlockByBlockAndAFullDiskIsNoSuccess)
 {
     SmallDisk disk;
-    REQUIRE_PREREQUISITE(disk.mount(524288), "a small tmpfs disk (needs root)");
+    REQUIRE_PREREQUISITE(disk.mount(10002432), "a small tmpfs disk (needs root)");
     ULARGE_INTEGER free;
     ASSERT_TRUE(GetDiskFreeSpaceExA(disk.folder().c_str(), &free, NULL, NULL) &&
-                free.QuadPart == 524288);
-    WritePieces({524288});
-    ScriptedReassemblyHost run = Host(1, 524289);
+                free.QuadPart == 10002432);
+    const std::vector<int64_t> PIECES = {9000000, 1002432};
+    ScriptedReassemblyHost run = Host(PIECES, 10002433);
     run.fileToCreate = disk.folder() + "name.bin";
-    Run(run,
-        {Info(
-            "There is not enough free disk space on drive Z:.\n524,289 bytes of disk space are required.")});
-    run =
-        Host(1, 524288);  // exactly enough passes; then the disk fills up while the piece is copied
+    Run(run, {Info("There is not enough free disk space on drive Z:.\n10,002,433 bytes of disk "
+                   "space are required.")});
+    run = Host(PIECES, 10002432);
+    run.fileToCreate = disk.folder() + "name.bin";
+    run.piecesFolder.pop_back();  // named without its backslash
+    Run(run, {DONE});
+    EXPECT_EQ(run.progress, (std::vector<std::string>{"0:  0%", "41:  41%", "83:  83%", "89:  89%",
+                                                      "100:  100%"}));
+    EXPECT_TRUE(HoldsPattern(run.fileToCreate, 0, 10002432));
+    DeleteFileA(run.fileToCreate.c_str());
+    run = Host(PIECES, 10002432);  // now the disk fills up while the first block is written
     run.fileToCreate = disk.folder() + "name.bin";
     run.onStep = [&] { disk.leaveFree(262144); };
     Run(run, {Error("An error occurred while attempting to write to the output file.")});
-}
-
-TEST(RoundTrip, AFileSplitAndRebuiltFromTheWrittenProgramKeepsItsBytesAndItsName)
-{
-    const std::string folder = MakeTestFolder(), name = "caf\xe9 \xc0\xfc\x80.dat";
-    WritePatternFile(folder + name, 5000, 3);
-    ScriptedSplitHost split;
-    split.fileField = folder + name;
-    split.folderField = folder;
-    split.pieceSizeValue = 1000;
-    split.templatePath = WindowsPathOf(COMBINER_PROGRAM_UNIX_PATH);
-    overwriteAll = cancelRequested = false;
-    runSplitJob(split);
-    // The combiner reads its own string table through the loader.
-    ScriptedReassemblyHost rebuild;
-    HMODULE program = LoadLibraryExA((folder + "Create_caf\xe9 \xc0\xfc\x80.exe").c_str(), NULL,
-                                     LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_TRUE(program != NULL);
-    char text[512];
-    for (int id = 103; id <= 106; ++id)
-        rebuild.strings[id].assign(text, LoadStringA(program, id, text, 512));
-    FreeLibrary(program);
-    EXPECT_EQ(rebuild.strings[103].substr(0, name.size() + 1), name + "*");
-    EXPECT_EQ(rebuild.strings[106], "A0484D47*");  // Python: zlib.crc32 of the 5,000 pattern bytes
-    rebuild.piecesFolder = folder;
-    rebuild.fileToCreate = folder + "rebuilt.dat";
-    EXPECT_TRUE(ReassembleFile(rebuild));
-    EXPECT_EQ(ReadWholeFile(rebuild.fileToCreate), ReadWholeFile(folder + name));
-    RemoveTestFolder(folder);
 }

@@ -1,5 +1,4 @@
-// Real files for tests under Wine: fresh folders, files with known bytes,
-// and whole-file comparisons.
+// Real files for tests under Wine: fresh folders, files with known bytes, drive A:.
 #pragma once
 
 #include <stdint.h>
@@ -16,36 +15,28 @@ void RemoveTestFolder(const std::string& folder);
 
 // The byte at `offset` of a pattern file with the given seed.
 unsigned char PatternByte(int64_t offset, unsigned seed);
-// Writes `size` pattern bytes.
 void WritePatternFile(const std::string& path, int64_t size, unsigned seed = 1);
 // A file of `size` bytes that takes no room on the Linux side (all zeros).
 void MakeSparseFile(const std::string& path, int64_t size);
 void WriteTextFile(const std::string& path, const std::string& bytes);
 std::vector<unsigned char> ReadWholeFile(const std::string& path);
-// Reads `count` bytes at `offset` (64-bit).
+// Reads `count` bytes at `offset` (64-bit); fewer at the end of the file.
 std::vector<unsigned char> ReadRange(const std::string& path, int64_t offset, size_t count);
-// Whether the file holds exactly the pattern bytes [offset, offset + size).
-bool HoldsPattern(const std::string& path, int64_t offset, int64_t size, unsigned seed = 1);
 bool FileExists(const std::string& path);
 
 // A Windows path for a path on the Linux side (Z:\...).
 std::string WindowsPathOf(const std::string& unixPath);
-// Runs a Linux command from the Windows side through /bin/sh -c, with its
-// input and output on NUL, and waits for it; false when it could not be
-// started. Its exit code does not come back reliably: check its effect.
+// Runs a Linux command through /bin/sh -c, with its input and output on NUL, and waits for it;
+// false when it could not be started. Its exit code does not come back reliably: check its effect.
 bool RunUnixCommand(const std::string& command);
-// Re-points drive A: (an emulated floppy drive) at the Linux folder and waits
-// until the drive shows it: the command that re-points it may finish after
-// the call that started it returns. A folder that does not exist is a drive
-// without a disk. False when the drive did not change in time.
+// Re-points drive A: (an emulated floppy drive; a folder that does not exist is no disk) at the
+// Linux folder and waits until the drive shows it; false when it did not change in time.
 bool InsertDiskInDriveA(const std::string& unixFolder);
 
-// Whether the test command runs this test (it sets BRINDLE_TEST_COMMAND and
-// provides root, drive A: and the small disks).
+// Whether the test command (which provides root, drive A: and the small disks) runs this test.
 bool RunByTestCommand();
-// For a test that needs what only the test command provides: under the test
-// command a missing one fails the test; run by hand, the test is skipped and
-// says why.
+// For a test that needs what only the test command provides: under the test command a missing
+// one fails the test; run by hand, the test is skipped and says why.
 #define REQUIRE_PREREQUISITE(present, what)                                 \
     do {                                                                    \
         if (!(present)) {                                                   \

@@ -8,7 +8,3 @@ struct HWND__;
 // dialog's (link font and face brush, shared by all its links) in "href_dlg".
 // Calling it again for the same control changes the address.
 void MakeHyperlink(HWND__* dialog, int controlId, const char* address);
-
-// Opens a link's address for the window that owns the link: the shell's
-// "open" by default. Tests put a recorder in its place.
-extern void (*OpenLinkAddress)(HWND__* owner, const char* address);

@@ -51,15 +51,10 @@ char* HeapCopy(const char* text)
     return copy;
 }
 
-void OpenWithShell(HWND owner, const char* address)
-{
-    ShellExecuteA(owner, "open", address, NULL, NULL, SW_SHOWNORMAL);
-}
-
 void OpenAddress(HWND link, const char* address)
 {
     HWND owner = GetParent(link);
-    OpenLinkAddress(owner != NULL ? owner : link, address);
+    ShellExecuteA(owner != NULL ? owner : link, "open", address, NULL, NULL, SW_SHOWNORMAL);
 }
 
 LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam)
@@ -167,8 +162,6 @@ void HookDialog(HWND dialog)
 }
 
 }  // namespace
-
-void (*OpenLinkAddress)(HWND owner, const char* address) = OpenWithShell;
 
 void MakeHyperlink(HWND dialog, int controlId, const char* address)
 {

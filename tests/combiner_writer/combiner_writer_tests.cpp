@@ -6,7 +6,6 @@
 #include "combiner_writer.h"
 #include "message_box.h"
 #include "scripted_split_host.h"
-#include "small_disk.h"
 #include "template_slots.h"
 #include "test_files.h"
 

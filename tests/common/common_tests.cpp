@@ -51,11 +51,15 @@ TEST(Crc32, KnownValuesAndChunksOfShiftingLengthAndAlignment)
     // Python: zlib.crc32(bytes(PatternByte(i, 1) for i in range(1000003))) == 0x2986A6B8
     std::vector<unsigned char> bytes(1000003);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = PatternByte((int64_t)i, 1);
-    // Chunks of 1, 4, 13, 40 ... bytes: shifting alignments, below and above the 64 bytes folded.
-    uint32_t crc = 0;
-    for (size_t at = 0, length = 1; at < bytes.size(); at += length, length = length * 3 + 1)
-        crc = Crc32Update(crc, &bytes[at], std::min(length, bytes.size() - at));
-    EXPECT_EQ(crc, 0x2986A6B8u);
+    // Chunks of 1, 4, 13, 40 ... bytes: shifting alignments, below and above the blocks folded,
+    // by each method this processor offers.
+    for (int method = CRC32_TABLES; method <= Crc32FastestMethod(); ++method) {
+        uint32_t crc = 0;
+        for (size_t at = 0, length = 1; at < bytes.size(); at += length, length = length * 3 + 1)
+            crc = Crc32UpdateBy(Crc32Method(method), crc, &bytes[at],
+                                std::min(length, bytes.size() - at));
+        EXPECT_EQ(crc, 0x2986A6B8u) << "method " << method;
+    }
 }
 
 struct FileSystem : ::testing::Test {

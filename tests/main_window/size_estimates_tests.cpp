@@ -16,17 +16,14 @@ TEST(SizeEstimates, PieceSizeFileSizeTextAndNumberOfPieces)
     // clang-format on
     for (const auto& s : sizes) EXPECT_EQ(PieceSizeFor(1, s.number, s.unit), s.bytes) << s.number;
     EXPECT_EQ(PieceSizeFor(0, "5", 2), 1457664);
+    // clang-format off
     const std::pair<int64_t, const char*> texts[] = {
-        {0, "0 bytes"},
-        {1024, "1,024 bytes"},
-        {1025, "1.0 KB (1,025 bytes)"},
-        {1280, "1.3 KB (1,280 bytes)"},
-        {1048575, "1024.0 KB (1,048,575 bytes)"},
-        {1048576, "1024.0 KB (1,048,576 bytes)"},
-        {1457664, "1.4 MB (1,457,664 bytes)"},
+        {0, "0 bytes"}, {1024, "1,024 bytes"}, {1025, "1.0 KB (1,025 bytes)"},
+        {1280, "1.3 KB (1,280 bytes)"}, {1048575, "1024.0 KB (1,048,575 bytes)"},
+        {1048576, "1024.0 KB (1,048,576 bytes)"}, {1457664, "1.4 MB (1,457,664 bytes)"},
         {1073741824, "1024.0 MB (1,073,741,824 bytes)"},
-        {1879048192, "1.8 GB (1,879,048,192 bytes)"},
-        {5000000000, "4.7 GB (5,000,000,000 bytes)"}};
+        {1879048192, "1.8 GB (1,879,048,192 bytes)"}, {5000000000, "4.7 GB (5,000,000,000 bytes)"}};
+    // clang-format on
     for (const auto& t : texts) EXPECT_EQ(FormatFileSize(t.first), t.second);
     // Empty for an unknown file size, an unusable piece size or more pieces than a split makes.
     // clang-format off

@@ -10,14 +10,11 @@
 
 TEST(MoveToFront, TheTextGoesFirstAndOnlyAMatchLeavesItsPlace)
 {
-    auto moved = [](RecentList list, const char* text) {
-        MoveToFront(list, text);
-        return list;
-    };
-    EXPECT_EQ(moved({"a", "b", "c", "d", "e", "f", "g", "h"}, "i"),
-              (RecentList{"i", "a", "b", "c", "d", "e", "f", "g"}));
-    EXPECT_EQ(moved({"ABC", "d"}, "abc"), (RecentList{"abc", "d"}));
-    EXPECT_EQ(moved({" a"}, "a"), (RecentList{"a", " a"}));  // nothing is trimmed
+    RecentList list = {"a", "b", "c", "d", "e", "f", "g", "h"};
+    MoveToFront(list, "i");   // the oldest goes
+    MoveToFront(list, "C");   // a match in another case takes the new case
+    MoveToFront(list, " a");  // nothing is trimmed: no match
+    EXPECT_EQ(list, (RecentList{" a", "C", "i", "a", "b", "d", "e", "f"}));
 }
 
 const char KEY[] = "Software\\Velloran\\Brindle";

@@ -8,7 +8,6 @@
 #include "file_system.h"
 #include "job_flags.h"
 #include "scripted_split_host.h"
-#include "small_disk.h"
 #include "split_job.h"
 
 typedef std::vector<std::string> Lines;

@@ -1,4 +1,4 @@
-// Real files for tests under Wine: fresh folders, files with known bytes, drive A:.
+// Real files for tests under Wine: fresh folders, files with known bytes, drive A:, small disks.
 #pragma once
 
 #include <stdint.h>
@@ -32,6 +32,26 @@ bool RunUnixCommand(const std::string& command);
 // Re-points drive A: (an emulated floppy drive; a folder that does not exist is no disk) at the
 // Linux folder and waits until the drive shows it; false when it did not change in time.
 bool InsertDiskInDriveA(const std::string& unixFolder);
+
+// A small tmpfs of a test's own, seen from Wine under Z:. Its free space
+// changes only by what the test writes there. Mounting needs root.
+class SmallDisk {
+public:
+    ~SmallDisk();
+    // Mounts a disk of `bytes` and waits until it is there; false if it cannot be.
+    bool mount(int64_t bytes);
+    // Fills the disk until exactly `free` bytes are left (a multiple of 4,096).
+    void leaveFree(int64_t free);
+    // The disk's root folder, ending with a backslash.
+    const std::string& folder() const { return folder_; }
+    // Where it is mounted on the Linux side.
+    const std::string& mountPoint() const { return mountPoint_; }
+
+private:
+    std::string mountPoint_;
+    std::string folder_;
+    bool mounted_ = false;
+};
 
 // Whether the test command (which provides root, drive A: and the small disks) runs this test.
 bool RunByTestCommand();

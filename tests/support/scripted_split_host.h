@@ -41,7 +41,8 @@ public:
     }
     int confirmOverwrite(const std::string& path) override
     {
-        return record("overwrite: " + path), answer(overwriteAnswers);
+        record("overwrite: " + path);
+        return answer(overwriteAnswers);
     }
     void setSplitControls(bool on) override
     {
@@ -71,7 +72,9 @@ private:
     int answer(std::deque<int>& answers)
     {
         EXPECT_FALSE(answers.empty()) << "unexpected question: " << log.back();
-        int given = answers.empty() ? box::ANSWER_CANCEL : answers.front();
-        return answers.empty() ? given : (answers.pop_front(), given);
+        if (answers.empty()) return box::ANSWER_CANCEL;
+        int given = answers.front();
+        answers.pop_front();
+        return given;
     }
 };

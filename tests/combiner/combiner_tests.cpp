@@ -73,14 +73,6 @@ namespace {
 
 const int YES = 6, NO = 7;
 
-// Bytes [offset, offset + size) of the pattern file with seed 1.
-std::string Pattern(int64_t offset, int64_t size)
-{
-    std::string bytes((size_t)size, '\0');
-    for (int64_t i = 0; i < size; ++i) bytes[(size_t)i] = (char)PatternByte(offset + i, 1);
-    return bytes;
-}
-
 const std::string DONE = BoxEntry(0x40, "The file was created successfully.");
 
 class Reassembly : public ::testing::Test {
@@ -96,7 +88,8 @@ protected:
         for (size_t i = 1, offset = 0; i <= pieces.size(); offset += (size_t)pieces[i - 1], ++i) {
             std::string number = std::to_string(i);
             number.insert(0, std::to_string(pieces.size()).size() - number.size(), '0');
-            WriteTextFile(folder + "name.bin." + number, Pattern((int64_t)offset, pieces[i - 1]));
+            WriteTextFile(folder + "name.bin." + number,
+                          PatternBytes((int64_t)offset, pieces[i - 1]));
         }
         ScriptedReassemblyHost run;
         run.piecesFolder = folder;
@@ -147,7 +140,7 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
         };
     };
     // Python: zlib.crc32 of the 1,200 pattern bytes is A8E5D180; with byte 600 XOR 0xFF, F3B912ED.
-    std::string damaged = Pattern(0, 1200);
+    std::string damaged = PatternBytes(0, 1200);
     damaged[600] ^= 0xFF;
     const std::string DAMAGED_2 = damaged.substr(500, 500);
     WriteTextFile(folder + "file", "");  // where a folder cannot be made
@@ -164,7 +157,8 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
         std::string content;  // of the output afterwards; out\name.bin holds "kept" before
     } cases[] = {
         // Pieces found by their own name whatever the output is called; No keeps the output.
-        {std::vector<int64_t>(12, 10), 120, {}, output("out\\other.bin"), {DONE}, Pattern(0, 120)},
+        {std::vector<int64_t>(12, 10), 120, {}, output("out\\other.bin"), {DONE},
+         PatternBytes(0, 120)},
         {THREE, 30, {NO}, {}, {EXISTS}, KEPT},
         // Pieces not cut as a split cuts them are refused before the output is touched.
         {{90, 100, 100, 50}, 350, {}, {}, {Info("The pieces hold 340 bytes in all, but 350 bytes "
@@ -189,12 +183,12 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
          {EXISTS, Error("There is not enough memory to create the output file.")}, KEPT},
         // A piece gone after the checks (at the question): what was copied before it stays.
         {THREE, 30, {YES}, gone, {EXISTS, Error("An error occurred while attempting to read from "
-         "the file '" + folder + "name.bin.2'.")}, Pattern(0, 10)},
+         "the file '" + folder + "name.bin.2'.")}, PatternBytes(0, 10)},
         // A piece grown or shrunk after the check: nothing of it is copied.
-        {SPLIT, 1200, {YES}, replaced(Pattern(500, 505)), {EXISTS, Error(NO_MATCH + CHANGED)},
-         Pattern(0, 500)},
-        {SPLIT, 1200, {YES}, replaced(Pattern(500, 499)), {EXISTS, Error(NO_MATCH + CHANGED)},
-         Pattern(0, 500)},
+        {SPLIT, 1200, {YES}, replaced(PatternBytes(500, 505)), {EXISTS, Error(NO_MATCH + CHANGED)},
+         PatternBytes(0, 500)},
+        {SPLIT, 1200, {YES}, replaced(PatternBytes(500, 499)), {EXISTS, Error(NO_MATCH + CHANGED)},
+         PatternBytes(0, 500)},
         // One byte changed: a checksum fails, the output stays; without one nothing is checked.
         {SPLIT, 1200, {YES}, replaced(DAMAGED_2, "A8E5D180*"), {EXISTS, Error(NO_MATCH + "the "
          "content differs.  Expected checksum A8E5D180, found F3B912ED.")}, damaged},
@@ -210,9 +204,7 @@ TEST_F(Reassembly, EachCaseShowsItsMessagesAndLeavesTheOutputItShould)
         run.answers = c.answers;
         if (c.arrange) c.arrange(run);
         Run(run, c.boxes);
-        std::vector<unsigned char> content = ReadWholeFile(run.fileToCreate);
-        EXPECT_EQ(FileExists(run.fileToCreate) ? std::string(content.begin(), content.end()) : NONE,
-                  c.content);
+        EXPECT_EQ(FileExists(run.fileToCreate) ? ReadTextFile(run.fileToCreate) : NONE, c.content);
     }
     EXPECT_FALSE(FileExists(folder + "new"));
     EXPECT_TRUE(FileExists(folder + "new2\\deeper\\"));
@@ -238,8 +230,7 @@ TEST_F(Reassembly, OnADiskWithExactlyTheRoomBlockByBlockAndAFullDiskIsNoSuccess)
     Run(run, {DONE});
     EXPECT_EQ(run.progress, (std::vector<std::string>{"0:  0%", "41:  41%", "83:  83%", "89:  89%",
                                                       "100:  100%"}));
-    std::vector<unsigned char> rebuilt = ReadWholeFile(run.fileToCreate);
-    EXPECT_TRUE(std::string(rebuilt.begin(), rebuilt.end()) == Pattern(0, 10002432));
+    EXPECT_TRUE(ReadTextFile(run.fileToCreate) == PatternBytes(0, 10002432));
     DeleteFileA(run.fileToCreate.c_str());
     run = Host(PIECES, 10002432);  // now the disk fills up while the first block is written
     run.fileToCreate = disk.folder() + "name.bin";

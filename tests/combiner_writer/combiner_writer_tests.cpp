@@ -18,12 +18,6 @@ std::string TemplatePath(bool otherWordSize = false)
                                        : COMBINER_PROGRAM_UNIX_PATH);
 }
 
-std::string Bytes(const std::string& path)
-{
-    std::vector<unsigned char> bytes = ReadWholeFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // Entries 103 to 106 of the template: 000102...FDFEFF (the numbers 0 to 255 in
 // upper-case hexadecimal), 2147483647, 12345678901234567890 and XXXXXXXXX.
 std::vector<std::wstring> Placeholders()
@@ -50,7 +44,7 @@ std::vector<size_t> PlaceholderOffsets(const std::string& image)
 // Entries 103 to 106 of a written program, after checking that it is its template elsewhere.
 std::vector<std::wstring> WrittenSlots(std::string written)
 {
-    std::string original = Bytes(TemplatePath());
+    std::string original = ReadTextFile(TemplatePath());
     std::vector<size_t> at = PlaceholderOffsets(original);
     std::vector<std::wstring> slots(4);
     for (size_t i = 0; i < 4 && written.size() == original.size(); ++i) {
@@ -67,7 +61,7 @@ std::vector<std::wstring> WrittenSlots(std::string written)
 TEST(Patching, FillsEachSlotToItsLastUnitAndRefusesAValueWithNoRoomForItsTerminator)
 {
     for (bool other : {false, true}) {
-        std::string image = Bytes(TemplatePath(other));
+        std::string image = ReadTextFile(TemplatePath(other));
         // The writer's slot finder finds the placeholders in the template of either word size.
         CombinerSlots found;
         ASSERT_TRUE(FindCombinerSlots((const unsigned char*)image.data(), image.size(), found));
@@ -75,7 +69,7 @@ TEST(Patching, FillsEachSlotToItsLastUnitAndRefusesAValueWithNoRoomForItsTermina
                                                                   found.fileSize, found.checksum}));
     }
     std::vector<unsigned char> image = ReadWholeFile(TemplatePath());
-    std::vector<size_t> at = PlaceholderOffsets(Bytes(TemplatePath()));
+    std::vector<size_t> at = PlaceholderOffsets(ReadTextFile(TemplatePath()));
     const CombinerSlots slots = {at[0], at[1], at[2], at[3]};
     ASSERT_TRUE(PatchCombinerParameters(
         image, slots, {std::string(511, 'n'), 999999999, INT64_MAX, 0x0A1B2C3Du}));
@@ -143,25 +137,25 @@ TEST_F(CombinerWriter, WritesTheTemplateWithItsSlotsFilledBesideThePiecesOverAnO
                                     0x89ABCDEFu);
     };
     EXPECT_EQ(write(), STOPPED);
-    EXPECT_TRUE(Bytes(program) == "older program");  // kept after No
+    EXPECT_TRUE(ReadTextFile(program) == "older program");  // kept after No
     host.log.clear();
     EXPECT_EQ(write(), WRITTEN);
     EXPECT_EQ(host.log, std::vector<std::string>{"overwrite: " + program});
     // Each slot holds the value and its '*', then the rest of what was there.
     std::wstring name = L"caf\u00e9\u20ac.final.doc*" + Placeholders()[0].substr(16);
     EXPECT_EQ(
-        WrittenSlots(Bytes(program)),
+        WrittenSlots(ReadTextFile(program)),
         (std::vector<std::wstring>{name, L"3*47483647", L"4000000*901234567890", L"89ABCDEF*"}));
     EXPECT_TRUE(DeleteFileA(program.c_str())) << "the program is left open";
 }
 
 TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
 {
-    std::string broken = Bytes(TemplatePath());
+    std::string broken = ReadTextFile(TemplatePath());
     broken[PlaceholderOffsets(broken)[1]] = '9';
     WriteTextFile(folder + "broken.exe", broken);
     // Larger than the room that is checked for: the disk fills up while it is written.
-    WriteTextFile(folder + "large.exe", Bytes(TemplatePath()) + std::string(262144, '\0'));
+    WriteTextFile(folder + "large.exe", ReadTextFile(TemplatePath()) + std::string(262144, '\0'));
     // clang-format off
     const struct {
         std::string templateFile;  // in the test folder; empty: the built combiner
@@ -191,7 +185,8 @@ TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
         std::string shown = BoxEntry(box::INFORMATION, c.shown);
         if (shown.find("{P}") != std::string::npos) shown.replace(shown.find("{P}"), 3, program);
         EXPECT_EQ(run.boxes, std::vector<std::string>(!c.shown.empty(), shown));
-        EXPECT_EQ(FileExists(program) ? WrittenSlots(Bytes(program))[3] : L"(none)", c.program);
+        EXPECT_EQ(FileExists(program) ? WrittenSlots(ReadTextFile(program))[3] : L"(none)",
+                  c.program);
     }
 }
 

@@ -49,8 +49,7 @@ TEST(Crc32, KnownValuesAndChunksOfShiftingLengthAndAlignment)
     EXPECT_EQ(Crc32Update(0, "123456789", 9), 0xCBF43926u);
     EXPECT_EQ(Crc32Update(0, "The quick brown fox jumps over the lazy dog", 43), 0x414FA339u);
     // Python: zlib.crc32(bytes(PatternByte(i, 1) for i in range(1000003))) == 0x2986A6B8
-    std::vector<unsigned char> bytes(1000003);
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = PatternByte((int64_t)i, 1);
+    const std::string bytes = PatternBytes(0, 1000003);
     // Chunks of 1, 4, 13, 40 ... bytes: shifting alignments, below and above the blocks folded,
     // by each method this processor offers.
     for (int method = CRC32_TABLES; method <= Crc32FastestMethod(); ++method) {

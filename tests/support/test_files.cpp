@@ -34,10 +34,16 @@ unsigned char PatternByte(int64_t offset, unsigned seed)
     return (unsigned char)(x ^ (x >> 7) ^ (offset >> 20));
 }
 
+std::string PatternBytes(int64_t offset, int64_t size, unsigned seed)
+{
+    std::string bytes((size_t)size, '\0');
+    for (int64_t i = 0; i < size; ++i) bytes[(size_t)i] = (char)PatternByte(offset + i, seed);
+    return bytes;
+}
+
 void WritePatternFile(const std::string& path, int64_t size, unsigned seed)
 {
-    std::ofstream file(path, std::ios::binary);
-    for (int64_t at = 0; at < size; ++at) file.put((char)PatternByte(at, seed));
+    WriteTextFile(path, PatternBytes(0, size, seed));
 }
 
 void MakeSparseFile(const std::string& path, int64_t size)
@@ -58,6 +64,12 @@ std::vector<unsigned char> ReadRange(const std::string& path, int64_t offset, si
     file.seekg(offset).read((char*)bytes.data(), (std::streamsize)count);
     bytes.resize((size_t)file.gcount());
     return bytes;
+}
+
+std::string ReadTextFile(const std::string& path)
+{
+    std::vector<unsigned char> bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 std::vector<unsigned char> ReadWholeFile(const std::string& path)

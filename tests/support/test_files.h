@@ -13,12 +13,14 @@ std::string MakeTestFolder();
 // Removes a folder made by MakeTestFolder with everything in it.
 void RemoveTestFolder(const std::string& folder);
 
-// The byte at `offset` of a pattern file with the given seed.
+// The byte at `offset` of a pattern file with the given seed; bytes [offset, offset + size).
 unsigned char PatternByte(int64_t offset, unsigned seed);
+std::string PatternBytes(int64_t offset, int64_t size, unsigned seed = 1);
 void WritePatternFile(const std::string& path, int64_t size, unsigned seed = 1);
 // A file of `size` bytes that takes no room on the Linux side (all zeros).
 void MakeSparseFile(const std::string& path, int64_t size);
 void WriteTextFile(const std::string& path, const std::string& bytes);
+std::string ReadTextFile(const std::string& path);  // its bytes; empty when there is no file
 std::vector<unsigned char> ReadWholeFile(const std::string& path);
 // Reads `count` bytes at `offset` (64-bit); fewer at the end of the file.
 std::vector<unsigned char> ReadRange(const std::string& path, int64_t offset, size_t count);

@@ -31,10 +31,8 @@ public:
     {
         boxes.push_back(BoxEntry(style, text));
         if (onStep) onStep();
-        if ((style & 0xF) != 4) return 1;  // IDOK; a question takes the next answer
-        int answer = answers.empty() ? 7 : answers.front();  // IDNO
-        if (!answers.empty()) answers.pop_front();
-        return answer;
+        // IDOK, or for a question (MB_YESNO) the next answer, IDNO when none is left.
+        return (style & 0xF) != 4 ? 1 : NextAnswer(answers, 7, text);
     }
     void showProgress(int percent, const char* text) override
     {

@@ -21,6 +21,16 @@ inline std::string BoxEntry(unsigned style, const std::string& text)
     return prefix + text;
 }
 
+// The next scripted answer to a question; with none left the test fails and it gets `none`.
+inline int NextAnswer(std::deque<int>& answers, int none, const std::string& question)
+{
+    EXPECT_FALSE(answers.empty()) << "unexpected question: " << question;
+    if (answers.empty()) return none;
+    int given = answers.front();
+    answers.pop_front();
+    return given;
+}
+
 class ScriptedSplitHost : public SplitHost {
 public:
     std::string fileField, folderField, templatePath;  // no template path: no template
@@ -37,12 +47,14 @@ public:
     {
         boxes.push_back(BoxEntry(style, text));
         record("box " + boxes.back());
-        return (style & 0xF) == box::OK ? box::ANSWER_OK : answer(boxAnswers);
+        // Cancel, when no answer is left, counts as No.
+        return (style & 0xF) == box::OK ? box::ANSWER_OK
+                                        : NextAnswer(boxAnswers, box::ANSWER_CANCEL, text);
     }
     int confirmOverwrite(const std::string& path) override
     {
         record("overwrite: " + path);
-        return answer(overwriteAnswers);
+        return NextAnswer(overwriteAnswers, box::ANSWER_CANCEL, path);
     }
     void setSplitControls(bool on) override
     {
@@ -65,16 +77,5 @@ public:
     {
         log.push_back(line);
         if (onEvent) onEvent(line);
-    }
-
-private:
-    // With no answer left the test fails, and the question gets Cancel, which counts as No.
-    int answer(std::deque<int>& answers)
-    {
-        EXPECT_FALSE(answers.empty()) << "unexpected question: " << log.back();
-        if (answers.empty()) return box::ANSWER_CANCEL;
-        int given = answers.front();
-        answers.pop_front();
-        return given;
     }
 };

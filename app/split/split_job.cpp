@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 
+#include "checksum_thread.h"
 #include "combiner_writer.h"
-#include "crc32.h"
 #include "file_system.h"
 #include "job_flags.h"
 #include "message_box.h"
@@ -26,18 +26,14 @@ struct JobResources {
     std::unique_ptr<unsigned char[]> buffer;
     RawFile source;
     RawFile piece;
+    // Only when the job takes the checksum; ended before the buffer goes.
+    std::unique_ptr<ChecksumThread> checksum;
 };
 
 std::string Quoted(const std::string& text)
 {
     return "\"" + text + "\"";
 }
-
-// What the pieces have taken of the file so far.
-struct CopiedSoFar {
-    int64_t bytes = 0;
-    uint32_t checksum = 0;  // the CRC-32 of those bytes, when the job takes it
-};
 
 // Shows the refusal or error and ends the job, not successful.
 void FailJob(SplitHost& host, const std::string& text)
@@ -204,7 +200,7 @@ enum class CopyResult { Done, Failed };
 
 // Copies the next pieceBytes bytes of the source into the open piece.
 CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& resources,
-                         int64_t pieceBytes, CopiedSoFar& copied)
+                         int64_t pieceBytes, int64_t& bytesCopied)
 {
     size_t largestChunk = job.onRemovableDrive ? REMOVABLE_CHUNK_SIZE : COPY_BUFFER_SIZE;
     while (pieceBytes > 0) {
@@ -213,16 +209,18 @@ CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& res
             FailJob(host, "An error occurred while reading from the file\n" + Quoted(job.filePath));
             return CopyResult::Failed;
         }
-        // Taken while the chunk is fresh in the cache: the file is read once.
-        if (job.takeChecksum)
-            copied.checksum = Crc32Update(copied.checksum, resources.buffer.get(), chunk);
-        if (!resources.piece.writeExact(resources.buffer.get(), chunk)) {
+        // Taken while the chunk is written, from the same buffer: the file is
+        // read once, and the next read waits until the chunk is taken.
+        if (resources.checksum) resources.checksum->startChunk(resources.buffer.get(), chunk);
+        bool written = resources.piece.writeExact(resources.buffer.get(), chunk);
+        if (resources.checksum) resources.checksum->finishChunk();
+        if (!written) {
             FailJob(host, "An error occurred while writing to the file\n" +
                               Quoted(resources.piece.path()));
             return CopyResult::Failed;
         }
-        copied.bytes += (int64_t)chunk;
-        ShowProgress(host, copied.bytes, job.fileSize);
+        bytesCopied += (int64_t)chunk;
+        ShowProgress(host, bytesCopied, job.fileSize);
         pieceBytes -= (int64_t)chunk;
         if (cancelCheckpoint()) break;
     }
@@ -250,7 +248,7 @@ bool CreatePiece(SplitHost& host, JobResources& resources, const char* piecePath
 // One piece: disk, room, overwrite question, create, copy. False when the job
 // has been ended.
 bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
-                int32_t pieceNumber, int64_t remaining, CopiedSoFar& copied)
+                int32_t pieceNumber, int64_t remaining, int64_t& bytesCopied)
 {
     // Formed whole, so that a path too long for a path buffer is refused by
     // its full name: cut short, it may name another file.
@@ -266,15 +264,17 @@ bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
     if (!MakeRoomForPiece(host, job, pieceBytes)) return false;
     if (!CreatePiece(host, resources, piecePath, pathFits)) return false;
     if (!cancelCheckpoint() &&
-        CopyIntoPiece(host, job, resources, pieceBytes, copied) == CopyResult::Failed)
+        CopyIntoPiece(host, job, resources, pieceBytes, bytesCopied) == CopyResult::Failed)
         return false;
     resources.piece.close();
     return true;
 }
 
-void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources,
-               const CopiedSoFar& copied)
+void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
 {
+    std::optional<uint32_t> checksum;
+    if (resources.checksum) checksum = resources.checksum->checksum();
+    resources.checksum.reset();
     resources.source.close();
     resources.buffer.reset();
     if (cancelCheckpoint()) {
@@ -282,8 +282,6 @@ void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources,
         return;
     }
     // Not cancelled: every byte of the file went into the checksum.
-    std::optional<uint32_t> checksum;
-    if (job.takeChecksum) checksum = copied.checksum;
     switch (WriteCombinerProgram(host, job.filePath, job.piecesFolder, (int32_t)job.pieceCount,
                                  job.fileSize, checksum)) {
     case CombinerWriteResult::Written:
@@ -305,15 +303,16 @@ void writePieces(SplitHost& host, const SplitJob& job, JobResources& resources)
 
     int64_t remaining = job.fileSize;
     int32_t pieceNumber = 1;
-    CopiedSoFar copied;
+    int64_t bytesCopied = 0;
+    if (job.takeChecksum) resources.checksum = std::make_unique<ChecksumThread>();
     bool cancelled = cancelCheckpoint();
     while (!cancelled && remaining > 0) {
-        if (!WritePiece(host, job, resources, pieceNumber, remaining, copied)) return;
+        if (!WritePiece(host, job, resources, pieceNumber, remaining, bytesCopied)) return;
         remaining -= job.pieceSize;
         ++pieceNumber;
         cancelled = cancelCheckpoint();
     }
-    FinishJob(host, job, resources, copied);
+    FinishJob(host, job, resources);
 }
 
 }  // namespace

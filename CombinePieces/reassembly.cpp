@@ -3,6 +3,9 @@
 #include <stdarg.h>
 #include <string.h>
 
+#include <optional>
+
+#include "checksum_thread.h"
 #include "crc32.h"
 #include "file_system.h"
 #include "parameter_text.h"
@@ -226,7 +229,7 @@ enum CopyOutcome { Copied, ReadFailed, WriteFailed, SizeChanged };
 
 CopyOutcome AppendPiece(ReassemblyHost& host, const RunInputs& in, int32_t number,
                         const char* piecePath, RawFile& output, unsigned char* buffer,
-                        int64_t& written, uint32_t& checksum)
+                        int64_t& written, ChecksumThread* checksum)
 {
     RawFile piece;
     if (!piece.open(piecePath, RawFile::ForReading)) return ReadFailed;
@@ -240,8 +243,11 @@ CopyOutcome AppendPiece(ReassemblyHost& host, const RunInputs& in, int32_t numbe
         int64_t rest = size - copied;
         size_t block = rest < (int64_t)COPY_BUFFER_SIZE ? (size_t)rest : COPY_BUFFER_SIZE;
         if (!piece.readExact(buffer, block)) return ReadFailed;
-        if (!output.writeExact(buffer, block)) return WriteFailed;
-        if (in.checksumKnown) checksum = Crc32Update(checksum, buffer, block);
+        // Taken while the block is written; the next read waits for it.
+        if (checksum) checksum->startChunk(buffer, block);
+        bool wrote = output.writeExact(buffer, block);
+        if (checksum) checksum->finishChunk();
+        if (!wrote) return WriteFailed;
         copied += (int64_t)block;
         written += (int64_t)block;
         ShowPercentage(host, written, in.fileSize);
@@ -284,11 +290,13 @@ bool CopyPiecesInOrder(ReassemblyHost& host, const RunInputs& in, RawFile& outpu
     host.showProgress(0, "  0%");
     host.pumpMessages();
     int64_t written = 0;
-    uint32_t checksum = 0;
+    std::optional<ChecksumThread> checksum;
+    if (in.checksumKnown) checksum.emplace();
+    ChecksumThread* takeChecksum = checksum ? &*checksum : nullptr;
     for (int32_t number = 1; number <= in.pieceCount; ++number) {
         char path[PATH_SIZE];
         PiecePath(in, number, path);
-        switch (AppendPiece(host, in, number, path, output, buffer, written, checksum)) {
+        switch (AppendPiece(host, in, number, path, output, buffer, written, takeChecksum)) {
         case Copied:
             break;
         case ReadFailed:
@@ -304,8 +312,8 @@ bool CopyPiecesInOrder(ReassemblyHost& host, const RunInputs& in, RawFile& outpu
         }
     }
     // The sizes the pieces were held to add up to the file size.
-    if (in.checksumKnown && checksum != in.checksum) {
-        ReportContentMismatch(host, in, checksum);
+    if (checksum && checksum->checksum() != in.checksum) {
+        ReportContentMismatch(host, in, checksum->checksum());
         return false;
     }
     return true;

@@ -27,7 +27,7 @@ struct JobResources {
     RawFile source;
     RawFile piece;
     // Only when the job takes the checksum; ended before the buffer goes.
-    std::unique_ptr<ChecksumThread> checksum;
+    std::optional<ChecksumThread> checksum;
 };
 
 std::string Quoted(const std::string& text)
@@ -304,7 +304,7 @@ void writePieces(SplitHost& host, const SplitJob& job, JobResources& resources)
     int64_t remaining = job.fileSize;
     int32_t pieceNumber = 1;
     int64_t bytesCopied = 0;
-    if (job.takeChecksum) resources.checksum = std::make_unique<ChecksumThread>();
+    if (job.takeChecksum) resources.checksum.emplace();
     bool cancelled = cancelCheckpoint();
     while (!cancelled && remaining > 0) {
         if (!WritePiece(host, job, resources, pieceNumber, remaining, bytesCopied)) return;

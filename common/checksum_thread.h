@@ -1,11 +1,10 @@
-// The CRC-32 of the file, taken on a thread of its own while the chunk just
-// read is being written: the split then runs as fast with it as without.
+// The CRC-32 of a file being copied, taken on a thread of its own while the
+// chunk just read is being written: the copy then runs as fast with it as
+// without. Used by the split and by the combiner; no heap, no std::string.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
-
-#include <memory>
 
 class ChecksumThread {
 public:
@@ -20,10 +19,13 @@ public:
     void startChunk(const void* data, size_t size);
     // Waits until the chunk started last has been taken.
     void finishChunk();
-    // The CRC-32 of every chunk finished so far.
-    uint32_t checksum() const;
+    // The CRC-32 of every chunk started so far.
+    uint32_t checksum();
+
+    struct State;
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    // Room for the system side's state, which this header does not see.
+    alignas(void*) unsigned char state_[16 * sizeof(void*)];
+    State& state();
 };

@@ -105,10 +105,16 @@ start_test_environment() {
     make_wine_prefix || return 1
     setup_drives "$build_dir" || return 1
     wineserver -w
-    # Wine's services start with the first program of a prefix and inherit its
-    # output, and may outlive it: ctest then waits for that test's output to
-    # close. Started here, with no output, under a server that stays up until
-    # stop_test_environment, they never hold a test's output.
+    keep_wine_server_up
+}
+
+# Wine's services start with the first program of a prefix and inherit its
+# output, and may outlive it: ctest then waits for that test's output to
+# close, and a timed program shares the processor with their start-up.
+# Started here, with no output, under a server that stays up until
+# stop_test_environment, they never hold a test's output and are settled
+# before anything is timed.
+keep_wine_server_up() {
     wineserver -p
     "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }

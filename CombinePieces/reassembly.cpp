@@ -243,11 +243,7 @@ CopyOutcome AppendPiece(ReassemblyHost& host, const RunInputs& in, int32_t numbe
         int64_t rest = size - copied;
         size_t block = rest < (int64_t)COPY_BUFFER_SIZE ? (size_t)rest : COPY_BUFFER_SIZE;
         if (!piece.readExact(buffer, block)) return ReadFailed;
-        // Taken while the block is written; the next read waits for it.
-        if (checksum) checksum->startChunk(buffer, block);
-        bool wrote = output.writeExact(buffer, block);
-        if (checksum) checksum->finishChunk();
-        if (!wrote) return WriteFailed;
+        if (!WriteTakingChecksum(output, buffer, block, checksum)) return WriteFailed;
         copied += (int64_t)block;
         written += (int64_t)block;
         ShowPercentage(host, written, in.fileSize);

@@ -22,10 +22,16 @@ public:
     // The CRC-32 of every chunk started so far.
     uint32_t checksum();
 
-    struct State;
-
 private:
+    struct State;
     // Room for the system side's state, which this header does not see.
     alignas(void*) unsigned char state_[16 * sizeof(void*)];
     State& state();
 };
+
+class RawFile;
+
+// Writes the chunk to the file while the thread, where there is one, takes
+// its CRC; returns when both are done, so the chunk's buffer may be reused.
+// True when the write succeeded.
+bool WriteTakingChecksum(RawFile& file, const void* chunk, size_t size, ChecksumThread* checksum);

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "crc32.h"
+#include "file_system.h"
 
 // A slim lock and two condition variables hand a chunk over and back. They
 // wait inside the process: a chunk costs the copying thread one wake-up call,
@@ -134,4 +135,12 @@ uint32_t ChecksumThread::checksum()
 {
     finishChunk();
     return state().crc;
+}
+
+bool WriteTakingChecksum(RawFile& file, const void* chunk, size_t size, ChecksumThread* checksum)
+{
+    if (checksum) checksum->startChunk(chunk, size);
+    bool written = file.writeExact(chunk, size);
+    if (checksum) checksum->finishChunk();
+    return written;
 }

@@ -203,18 +203,15 @@ CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& res
                          int64_t pieceBytes, int64_t& bytesCopied)
 {
     size_t largestChunk = job.onRemovableDrive ? REMOVABLE_CHUNK_SIZE : COPY_BUFFER_SIZE;
+    ChecksumThread* checksum = resources.checksum ? &*resources.checksum : nullptr;
     while (pieceBytes > 0) {
         size_t chunk = (size_t)std::min<int64_t>(pieceBytes, (int64_t)largestChunk);
         if (!resources.source.readExact(resources.buffer.get(), chunk)) {
             FailJob(host, "An error occurred while reading from the file\n" + Quoted(job.filePath));
             return CopyResult::Failed;
         }
-        // Taken while the chunk is written, from the same buffer: the file is
-        // read once, and the next read waits until the chunk is taken.
-        if (resources.checksum) resources.checksum->startChunk(resources.buffer.get(), chunk);
-        bool written = resources.piece.writeExact(resources.buffer.get(), chunk);
-        if (resources.checksum) resources.checksum->finishChunk();
-        if (!written) {
+        // The checksum is taken from the chunk being written: the file is read once.
+        if (!WriteTakingChecksum(resources.piece, resources.buffer.get(), chunk, checksum)) {
             FailJob(host, "An error occurred while writing to the file\n" +
                               Quoted(resources.piece.path()));
             return CopyResult::Failed;

@@ -1,9 +1,12 @@
-"""Both programs carry their version information: version 1.31, product
-Brindle, company Velloran, in US English; the combiner template inside
-Brindle.exe carries the combiner's, which its written copies keep.
+"""Both programs carry their version information (version 1.31, product
+Brindle, company Velloran, in US English) and their manifest (no elevation,
+Windows Vista to 11, UTF-8 as the ANSI code page, nothing more); so do the
+combiner of the other word size and the template inside Brindle.exe, whose
+written copies keep both.
 
-Usage: version_info_test.py BRINDLE_EXE COMBINER_EXE"""
+Usage: version_info_test.py BRINDLE_EXE COMBINER_EXE OTHER_WORD_SIZE_COMBINER_EXE"""
 import sys
+import xml.etree.ElementTree as ElementTree
 
 from pe_image import PeImage, read_image, version_info
 from outcome import exit_with
@@ -14,6 +17,16 @@ VFT_APP = 1
 VOS_NT_WINDOWS32 = 0x40004
 US_ENGLISH = 1033
 UNICODE = 1200
+RT_MANIFEST = 24
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+SETTINGS = "{http://schemas.microsoft.com/SMI/2019/WindowsSettings}"
+# No elevation, UTF-8, and Microsoft's ids of Windows Vista, 7, 8, 8.1 and 10 (and 11).
+MANIFEST = {ASM_V3 + "requestedExecutionLevel level=asInvoker uiAccess=false",
+            SETTINGS + "activeCodePage UTF-8"}
+MANIFEST |= {"{urn:schemas-microsoft-com:compatibility.v1}supportedOS Id={%s}" % id for id in (
+    "e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a "
+    "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 "
+    "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a").split()}
 
 BRINDLE_STRINGS = {
     "CompanyName": "Velloran",
@@ -33,11 +46,19 @@ COMBINER_STRINGS = dict(BRINDLE_STRINGS,
 failures = []
 
 
+def manifest_settings(image):
+    """Each element of the manifest without elements inside, with its attributes and text."""
+    root = ElementTree.fromstring(image.resource(RT_MANIFEST, 1)[1])
+    return {" ".join([node.tag] + ["%s=%s" % pair for pair in sorted(node.attrib.items())] +
+                     (node.text or "").split()) for node in root.iter() if len(node) == 0}
+
+
 def check(what, image, expected_strings):
     try:
         language, fixed, strings, translations = version_info(image)
+        manifest = manifest_settings(image)
     except (KeyError, ValueError) as error:
-        failures.append("%s: no version information (%s)" % (what, error))
+        failures.append("%s: no version information or manifest (%s)" % (what, error))
         return
     (signature, _, file_ms, file_ls, product_ms, product_ls, _, _, os, file_type, _, _, _) = fixed
     expected = [("language", US_ENGLISH, language), ("signature", SIGNATURE, signature),
@@ -45,7 +66,7 @@ def check(what, image, expected_strings):
                 ("product version", (VERSION_1_31, 0), (product_ms, product_ls)),
                 ("file type", VFT_APP, file_type), ("system", VOS_NT_WINDOWS32, os),
                 ("translations", [(US_ENGLISH, UNICODE)], translations),
-                ("string tables", ["040904B0"], sorted(strings))]
+                ("string tables", ["040904B0"], sorted(strings)), ("manifest", MANIFEST, manifest)]
     for name, want, got in expected:
         if want != got:
             failures.append("%s: %s is %r, expected %r" % (what, name, got, want))
@@ -57,6 +78,7 @@ def check(what, image, expected_strings):
 brindle = read_image(sys.argv[1])
 check("Brindle.exe", brindle, BRINDLE_STRINGS)
 check("CombinePieces.exe", read_image(sys.argv[2]), COMBINER_STRINGS)
+check("the combiner of the other word size", read_image(sys.argv[3]), COMBINER_STRINGS)
 _, template = brindle.resource("BLOB", 138)
 check("the combiner template in Brindle.exe", PeImage(template), COMBINER_STRINGS)
 

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "crc32.h"
+#include "path_text.h"
 #include "resource.h"
 #include "shared_constants.h"
 
@@ -71,6 +72,6 @@ void FitNameAfterFolder(char* name, size_t folderLength)
 {
     size_t nameLength = strlen(name);
     if (nameLength + folderLength + 1 <= MAX_TEXT) return;
-    size_t keep = folderLength < MAX_TEXT - 1 ? MAX_TEXT - 1 - folderLength : 0;
-    name[keep] = '\0';
+    size_t room = folderLength < MAX_TEXT - 1 ? MAX_TEXT - 1 - folderLength : 0;
+    name[CutLength(name, nameLength, room, AnsiCodePageIsUtf8())] = '\0';
 }

@@ -33,5 +33,5 @@ int64_t LoadFileSize(ReassemblyHost& host);
 bool LoadChecksum(ReassemblyHost& host, uint32_t& checksum);
 
 // Shortens the name so that folder and name together fit a 512-byte buffer
-// (at most 511 characters).
+// (at most 511 bytes), never inside a UTF-8 character.
 void FitNameAfterFolder(char* name, size_t folderLength);

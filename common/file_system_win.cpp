@@ -131,3 +131,9 @@ bool RawFile::isOpen() const
 {
     return handle_ != INVALID_HANDLE_VALUE;
 }
+
+// The code page of every ...A call, file names included.
+bool AnsiCodePageIsUtf8()
+{
+    return GetACP() == CP_UTF8;
+}

@@ -121,6 +121,14 @@ void TrimTrailing(char* text)
     text[length] = '\0';
 }
 
+size_t CutLength(const char* text, size_t length, size_t limit, bool utf8)
+{
+    if (length <= limit) return length;
+    size_t cut = limit;
+    while (utf8 && cut > 0 && ((unsigned char)text[cut] & 0xC0) == 0x80) --cut;
+    return cut;
+}
+
 bool CopyText(char* out, size_t size, const char* text, size_t length)
 {
     if (size == 0) return false;

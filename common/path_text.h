@@ -42,6 +42,14 @@ bool IsWhiteSpace(char c);
 void TrimLeading(char* text);
 void TrimTrailing(char* text);
 
+// Whether the program runs with UTF-8 as its ANSI code page: its manifest
+// asks for it, and Windows 10 version 1903 and later grant it.
+bool AnsiCodePageIsUtf8();
+// The length of a text of `length` bytes cut to at most `limit` bytes. In
+// UTF-8 the cut never falls inside a character (bytes 0x80 to 0xBF continue
+// one); in the older code pages every byte is a place to cut, as it always was.
+size_t CutLength(const char* text, size_t length, size_t limit, bool utf8);
+
 // Copies at most size - 1 bytes of the first `length` bytes of text and a
 // terminating zero. Returns false when the text had to be cut.
 bool CopyText(char* out, size_t size, const char* text, size_t length);

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "shared_constants.h"
+
 #include <vector>
 
 std::string FolderPart(const std::string& path)
@@ -75,4 +77,10 @@ std::string FormatDecimal(int64_t value)
     char out[DECIMAL_SIZE];
     FormatDecimal(value, out);
     return out;
+}
+
+std::string CutToFieldLength(const std::string& text)
+{
+    return text.substr(
+        0, CutLength(text.c_str(), text.size(), MAX_TEXT - 1, AnsiCodePageIsUtf8()));
 }

@@ -23,3 +23,5 @@ std::string ToLowerCopy(const std::string& text);
 std::string AddThousandsSeparators(const std::string& digits);
 std::string FormatWithSeparators(int64_t value);
 std::string FormatDecimal(int64_t value);
+// The text cut to a field's 511 bytes, never inside a UTF-8 character.
+std::string CutToFieldLength(const std::string& text);

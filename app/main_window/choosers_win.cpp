@@ -31,11 +31,21 @@ void TakeChosenFile(HWND dialog, const char* path)
     DefaultFolderFromFile(dialog, NULL);
 }
 
+// The folder's path in the ANSI code page. Read wide and converted here:
+// the ...A form allows only MAX_PATH bytes, which a UTF-8 path of far fewer
+// characters can exceed.
+bool FolderPathOf(LPCITEMIDLIST item, char (&path)[MAX_TEXT])
+{
+    wchar_t wide[MAX_PATH];
+    return SHGetPathFromIDListW(item, wide) &&
+           WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof path, NULL, NULL) > 0;
+}
+
 int CALLBACK FolderBrowseCallback(HWND browser, UINT message, LPARAM data, LPARAM)
 {
     if (message == BFFM_SELCHANGED) {
-        char path[MAX_PATH];
-        if (SHGetPathFromIDListA((LPCITEMIDLIST)data, path))
+        char path[MAX_TEXT];
+        if (FolderPathOf((LPCITEMIDLIST)data, path))
             SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, (LPARAM)path);
     }
     return 0;
@@ -92,8 +102,8 @@ void ChooseFolder(HWND dialog)
     request.lpfn = FolderBrowseCallback;
     LPITEMIDLIST item = SHBrowseForFolderA(&request);
     if (item != NULL) {
-        char path[MAX_PATH];
-        if (SHGetPathFromIDListA(item, path)) SetDlgItemTextA(dialog, IDC_FOLDER_BOX, path);
+        char path[MAX_TEXT];
+        if (FolderPathOf(item, path)) SetDlgItemTextA(dialog, IDC_FOLDER_BOX, path);
         allocator->Free(item);
     }
     allocator->Release();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "file_system.h"
+#include "path_text_string.h"
 #include "resource.h"
 #include "shared_constants.h"
 #include "size_estimates.h"
@@ -30,7 +31,7 @@ std::string SelectedItemText(HWND box)
     std::string text(length + 1, '\0');
     SendMessageA(box, CB_GETLBTEXT, index, (LPARAM)&text[0]);
     text.resize(strlen(text.c_str()));
-    return text.substr(0, MAX_TEXT - 1);
+    return CutToFieldLength(text);
 }
 
 }  // namespace

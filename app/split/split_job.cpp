@@ -47,11 +47,6 @@ bool AskYes(SplitHost& host, const std::string& question)
     return host.messageBox(question, box::QUESTION) == box::ANSWER_YES;
 }
 
-std::string CutToFieldLength(const std::string& text)
-{
-    return text.substr(0, MAX_TEXT - 1);
-}
-
 // Trimmed, absolute, ending with a backslash. Relative folders go under the
 // root of the current directory.
 std::string AbsoluteFolder(const std::string& typed)

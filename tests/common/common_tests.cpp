@@ -17,6 +17,10 @@ TEST(PathText, PathPartsNumbersAndTrimming)
         TrimTrailing(strcpy(trailing, text.c_str()));
         return std::string(leading) + "|" + trailing;
     };
+    auto cutToFour = [](const std::string& text) {  // in UTF-8 | byte by byte
+        return text.substr(0, CutLength(text.c_str(), text.size(), 4, true)) + "|" +
+               text.substr(0, CutLength(text.c_str(), text.size(), 4, false));
+    };
     // clang-format off
     const struct { std::string (*op)(const std::string&); const char *in, *out; } cases[] = {
         {FolderPart, "C:\\dir\\file.txt", "C:\\dir\\"}, {FolderPart, "file", ""},
@@ -27,7 +31,9 @@ TEST(PathText, PathPartsNumbersAndTrimming)
         {isRoot, "A:\\x\\", "n"}, {isRoot, "A:", "n"}, {ToLowerCopy, "AZ@[\xC4.t", "az@[\xC4.t"},
         {withCommas, "1234567", "1,234,567"}, {withCommas, "123456", "123,456"},
         {withCommas, "999", "999"}, {trimmed, " \t\v\f\r\n", "|"},  // 0xA0 below: no white space
-        {trimmed, " \tx \r\n", "x \r\n| \tx"}, {trimmed, "\xA0x\xA0", "\xA0x\xA0|\xA0x\xA0"}};
+        {trimmed, " \tx \r\n", "x \r\n| \tx"}, {trimmed, "\xA0x\xA0", "\xA0x\xA0|\xA0x\xA0"},
+        {cutToFour, "ab\u20AC", "ab|ab\xE2\x82"}, {cutToFour, "abc\u00E9", "abc|abc\xC3"},
+        {cutToFour, "\U0001F600x", "\U0001F600|\U0001F600"}};
     // clang-format on
     for (const auto& c : cases) EXPECT_EQ(c.op(c.in), c.out) << c.in;
 }

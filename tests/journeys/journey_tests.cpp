@@ -110,7 +110,7 @@ TEST_F(Journey, CancelQuestionHoldsTheJobAndExitDuringASplitKeepsTheSettings)
         HWND main = brindle.window(TITLE), status = GetDlgItem(main, IDC_STATUS_BAR);
         Type(main, IDC_FILE_BOX, work + "f.bin");
         for (int reply : {IDNO, IDYES}) {
-            std::string pieces = work + std::to_string(reply) + "\\", percent;
+            std::string pieces = work + "Части " + std::to_string(reply) + "\\", percent;
             HWND overwrite = SplitUntilOverwriteQuestion(main, pieces);
             Press(main, IDCANCEL);
             HWND question = WaitDialog(main, TITLE);
@@ -146,14 +146,17 @@ TEST_F(Journey, CancelQuestionHoldsTheJobAndExitDuringASplitKeepsTheSettings)
     Choose(main, IDC_FILE_BOX, 0);  // the one split that was not stopped
     Choose(main, IDC_FOLDER_BOX, 0);
     EXPECT_EQ(Text(main, IDC_FILE_BOX) + " " + Text(main, IDC_FOLDER_BOX),
-              work + "f.bin " + work + "7\\");
+              work + "f.bin " + work + "Части 7\\");
     PostMessageA(main, WM_CLOSE, 0, 0);  // the close box
     EXPECT_EQ(brindle.exitCode(), 0);
 }
 
-TEST_F(Journey, FileAbove4GiBIsSplitAndRebuiltIdentical)
+// Named in scripts that no older code page holds whole (Cyrillic, CJK, an emoji beyond the Basic
+// Multilingual Plane) and with two characters that they had (é, €).
+TEST_F(Journey, FileAbove4GiBNamedInAnyScriptIsSplitAndRebuiltIdentical)
 {
-    std::string source = work + "disk.img", pieces = work + "pieces\\";
+    const std::string name = "Отчёт 日本 😀 é€", source = work + name + ".img",
+                      pieces = work + "Части 😀\\";
     MakeSparseFile(source, 4295967296LL);  // 4 GiB and 1,000,000 bytes
     for (long long at :
          {1073741820LL, 4294979641LL})  // across the end of the first piece, and above 4 GiB
@@ -162,6 +165,7 @@ TEST_F(Journey, FileAbove4GiBIsSplitAndRebuiltIdentical)
     CreateDirectoryA(pieces.c_str(), NULL);
     Program brindle(brindlePath, work);
     HWND main = brindle.window(TITLE);
+    EXPECT_EQ(brindle.codePage(), 65001u);
     Type(main, IDC_FILE_BOX, source);
     Type(main, IDC_FOLDER_BOX, pieces);
     Choose(main, IDC_SIZE_CHOICE, 1);
@@ -170,16 +174,18 @@ TEST_F(Journey, FileAbove4GiBIsSplitAndRebuiltIdentical)
     EXPECT_EQ(Text(main, IDC_PIECE_COUNT_LINE), "5");
     Press(main, IDC_SPLIT);
     EXPECT_TRUE(WaitFor([&] { return FindDialog(main, TITLE) != NULL; }, false, 1200000));
-    EXPECT_EQ(Answer(main, TITLE, IDOK).find("'disk.img' was split successfully."), 0u);
+    EXPECT_EQ(Answer(main, TITLE, IDOK).find("'" + name + ".img' was split successfully."), 0u);
     Press(main, IDC_EXIT);
     EXPECT_EQ(brindle.exitCode(), 0);
-    Program combiner(pieces + "Create_disk.exe", pieces);
+    Program combiner(pieces + "Create_" + name + ".exe", pieces);
     HWND dialog = combiner.window("Brindle");
+    EXPECT_EQ(combiner.codePage(), 65001u);
+    EXPECT_EQ(Text(dialog, 1003), "'" + name + ".img'");
     Press(dialog, IDOK);
     EXPECT_TRUE(WaitFor([&] { return FindDialog(dialog, "Brindle") != NULL; }, false, 1200000));
     EXPECT_EQ(Answer(dialog, "Brindle", IDOK), "The file was created successfully.");
     EXPECT_EQ(combiner.exitCode(), 1);
-    EXPECT_TRUE(SameBytes(pieces + "disk.img", source));
+    EXPECT_TRUE(SameBytes(pieces + name + ".img", source));
 }
 
 }  // namespace

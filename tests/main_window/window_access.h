@@ -96,7 +96,9 @@ inline void Type(HWND dialog, int id, const std::string& text)  // key by key, r
     HWND edit = FindWindowExA(GetDlgItem(dialog, id), NULL, "Edit", NULL);  // of a combo box
     if (edit == NULL) edit = GetDlgItem(dialog, id);
     Send(edit, EM_SETSEL, 0, -1);
-    for (unsigned char c : text) Send(edit, WM_CHAR, c, 1);
+    std::wstring keys(text.size() + 1, L'\0');  // UTF-16 units, as a keyboard sends them
+    keys.resize(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &keys[0], (int)keys.size()) - 1);
+    for (wchar_t key : keys) SendMessageTimeoutW(edit, WM_CHAR, key, 1, SMTO_NORMAL, 10000, NULL);
 }
 inline void Choose(HWND dialog, int id, int index)  // with the notice a user's choice sends
 {
@@ -163,6 +165,17 @@ public:
     HWND window(const std::string& caption)
     {
         return WaitDialog(NULL, caption, false, process_.dwProcessId);
+    }
+    unsigned codePage()  // GetACP() run inside it: system DLLs lie at one address in every process
+    {
+        FARPROC getACP = GetProcAddress(GetModuleHandleA("kernel32"), "GetACP");
+        HANDLE thread = CreateRemoteThread(process_.hProcess, NULL, 0,
+                                           (LPTHREAD_START_ROUTINE)(void*)getACP, NULL, 0, NULL);
+        DWORD code = 0;  // STILL_ACTIVE while it runs, 0 if it did not start
+        WaitForSingleObject(thread, 10000);
+        GetExitCodeThread(thread, &code);
+        CloseHandle(thread);
+        return code;
     }
     long exitCode()  // once it has ended; -1 if it did not end in time
     {

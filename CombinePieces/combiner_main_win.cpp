@@ -24,7 +24,7 @@ extern "C" void __cxa_pure_virtual()
 
 class DialogHost : public ReassemblyHost {
 public:
-    explicit DialogHost(HWND dialog) : dialog_(dialog), memory_(NULL) {}
+    explicit DialogHost(HWND dialog) : dialog_(dialog) {}
 
     void readFileToCreate(char* out, size_t size) override
     {
@@ -38,6 +38,7 @@ public:
     {
         LoadStringA(NULL, (UINT)id, out, capacity);
     }
+    bool programPath(char* out, size_t size) override { return GetProgramPath(out, size); }
     int messageBox(const char* text, unsigned style) override
     {
         return MessageBoxA(dialog_, text, "Brindle", style);
@@ -49,28 +50,12 @@ public:
         SetWindowTextA(statusBar, text);
     }
     void pumpMessages() override { ::pumpMessages(dialog_); }
-    void* obtainBuffer(size_t size) override
-    {
-        memory_ = GlobalAlloc(GMEM_MOVEABLE, size);
-        void* buffer = memory_ ? GlobalLock(memory_) : NULL;
-        if (!buffer && memory_) releaseMemory();
-        return buffer;
-    }
-    void releaseBuffer(void*) override
-    {
-        GlobalUnlock(memory_);
-        releaseMemory();
-    }
+    // Fixed global memory: the pointer is its own handle.
+    void* obtainBuffer(size_t size) override { return GlobalAlloc(GMEM_FIXED, size); }
+    void releaseBuffer(void* buffer) override { GlobalFree(buffer); }
 
 private:
-    void releaseMemory()
-    {
-        GlobalFree(memory_);
-        memory_ = NULL;
-    }
-
     HWND dialog_;
-    HGLOBAL memory_;
 };
 
 static void SetDialogIcon(HWND dialog)

@@ -16,11 +16,6 @@ bool ReassembleFile(ReassemblyHost& host);
 // there is none; empty for a path that starts with a backslash.
 void DrivePart(const char* path, char* out, size_t size);
 
-// The path of the first piece, in number order, that cannot be opened for
-// reading; false when every piece can (also when the count is below 1).
-bool FindFirstMissingPiece(const char* folder, const char* name, int32_t count, char* out,
-                           size_t size);
-
 // The size of piece `number` (from 1), as the caller learns it.
 typedef int64_t (*PieceSizeQuery)(int32_t number, const void* context);
 

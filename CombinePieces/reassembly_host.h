@@ -17,6 +17,9 @@ public:
     // One string of the program's own string table, as LoadStringA gives it:
     // at most capacity - 1 characters and a terminating zero.
     virtual void loadString(int id, char* out, int capacity) = 0;
+    // The path of the program's own file, which may carry the list of the
+    // pieces' checksums after its image; false when there is none.
+    virtual bool programPath(char* out, size_t size) = 0;
 
     // A message box owned by the dialog with the title "Brindle"; the answer
     // as MessageBoxA gives it.
@@ -26,7 +29,8 @@ public:
     // Drain the message queue through the dialog.
     virtual void pumpMessages() = 0;
 
-    // The block buffer of a run; null when it cannot be obtained.
+    // A buffer of the run (several may be held at once); null when it cannot
+    // be obtained.
     virtual void* obtainBuffer(size_t size) = 0;
     virtual void releaseBuffer(void* buffer) = 0;
 

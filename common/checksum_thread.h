@@ -1,6 +1,8 @@
-// The CRC-32 of a file being copied, taken on a thread of its own while the
-// chunk just read is being written: the copy then runs as fast with it as
-// without. Used by the split and by the combiner; no heap, no std::string.
+// The CRC-32 of a file being copied and of the piece being copied, taken on
+// a thread of its own while the chunk just read is being written: the copy
+// then runs as fast with them as without. The same thread can fold each chunk
+// into a recovery buffer by XOR. Used by the split and by the combiner; no
+// heap, no std::string.
 #pragma once
 
 #include <stddef.h>
@@ -14,13 +16,17 @@ public:
     ChecksumThread(const ChecksumThread&) = delete;
     ChecksumThread& operator=(const ChecksumThread&) = delete;
 
-    // Continues the CRC over the chunk. The chunk may be read meanwhile, but
-    // not changed or released until finishChunk has returned.
-    void startChunk(const void* data, size_t size);
+    // Continues both CRCs over the chunk, and XORs it into `xorInto` (size
+    // bytes) unless that is null. The chunk may be read meanwhile, but not
+    // changed or released until finishChunk has returned.
+    void startChunk(const void* data, size_t size, unsigned char* xorInto = nullptr);
     // Waits until the chunk started last has been taken.
     void finishChunk();
     // The CRC-32 of every chunk started so far.
     uint32_t checksum();
+    // The CRC-32 of the chunks started since the last startPiece (or the start).
+    uint32_t pieceChecksum();
+    void startPiece();
 
 private:
     struct State;
@@ -34,4 +40,8 @@ class RawFile;
 // Writes the chunk to the file while the thread, where there is one, takes
 // its CRC; returns when both are done, so the chunk's buffer may be reused.
 // True when the write succeeded.
-bool WriteTakingChecksum(RawFile& file, const void* chunk, size_t size, ChecksumThread* checksum);
+bool WriteTakingChecksum(RawFile& file, const void* chunk, size_t size, ChecksumThread* checksum,
+                         unsigned char* xorInto = nullptr);
+
+// target[i] ^= data[i] for the first `size` bytes.
+void XorInto(unsigned char* target, const unsigned char* data, size_t size);

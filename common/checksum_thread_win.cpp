@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string.h>
+
 #include <new>
 
 #include "crc32.h"
@@ -30,9 +32,19 @@ struct ChecksumThread::State {
     // Under the lock.
     const void* data = nullptr;
     size_t size = 0;
+    unsigned char* xorInto = nullptr;
     bool chunkWaiting = false;  // started and not yet taken
     bool stopping = false;
     uint32_t crc = 0;
+    uint32_t pieceCrc = 0;
+
+    // Outside the lock on the thread, or in line without one.
+    void take(const void* chunk, size_t chunkSize, unsigned char* target)
+    {
+        crc = Crc32Update(crc, chunk, chunkSize);
+        pieceCrc = Crc32Update(pieceCrc, chunk, chunkSize);
+        if (target) XorInto(target, static_cast<const unsigned char*>(chunk), chunkSize);
+    }
 
     static DWORD WINAPI TakeChunks(void* parameter)
     {
@@ -43,13 +55,10 @@ struct ChecksumThread::State {
             while (!state.chunkWaiting && !state.stopping)
                 call.sleep(&state.chunkStarted, &state.lock, INFINITE, 0);
             if (!state.chunkWaiting) break;
-            const void* data = state.data;
-            size_t size = state.size;
-            uint32_t crc = state.crc;
+            // While chunkWaiting is set, only this thread touches the CRCs.
             call.unlock(&state.lock);
-            crc = Crc32Update(crc, data, size);
+            state.take(state.data, state.size, state.xorInto);
             call.lock(&state.lock);
-            state.crc = crc;
             state.chunkWaiting = false;
             call.wake(&state.chunkTaken);
         }
@@ -107,16 +116,17 @@ ChecksumThread::~ChecksumThread()
     s.~State();
 }
 
-void ChecksumThread::startChunk(const void* data, size_t size)
+void ChecksumThread::startChunk(const void* data, size_t size, unsigned char* xorInto)
 {
     State& s = state();
     if (!s.thread) {
-        s.crc = Crc32Update(s.crc, data, size);
+        s.take(data, size, xorInto);
         return;
     }
     s.calls.lock(&s.lock);
     s.data = data;
     s.size = size;
+    s.xorInto = xorInto;
     s.chunkWaiting = true;
     s.calls.unlock(&s.lock);
     s.calls.wake(&s.chunkStarted);
@@ -137,10 +147,37 @@ uint32_t ChecksumThread::checksum()
     return state().crc;
 }
 
-bool WriteTakingChecksum(RawFile& file, const void* chunk, size_t size, ChecksumThread* checksum)
+uint32_t ChecksumThread::pieceChecksum()
 {
-    if (checksum) checksum->startChunk(chunk, size);
+    finishChunk();
+    return state().pieceCrc;
+}
+
+void ChecksumThread::startPiece()
+{
+    finishChunk();
+    state().pieceCrc = 0;
+}
+
+bool WriteTakingChecksum(RawFile& file, const void* chunk, size_t size, ChecksumThread* checksum,
+                         unsigned char* xorInto)
+{
+    if (checksum) checksum->startChunk(chunk, size, xorInto);
     bool written = file.writeExact(chunk, size);
     if (checksum) checksum->finishChunk();
     return written;
+}
+
+void XorInto(unsigned char* target, const unsigned char* data, size_t size)
+{
+    size_t i = 0;
+    // Eight bytes at a time; memcpy keeps unaligned buffers safe.
+    for (; i + 8 <= size; i += 8) {
+        uint64_t a, b;
+        memcpy(&a, target + i, 8);
+        memcpy(&b, data + i, 8);
+        a ^= b;
+        memcpy(target + i, &a, 8);
+    }
+    for (; i < size; ++i) target[i] ^= data[i];
 }

@@ -24,6 +24,8 @@ bool isRemovableDrive(const char* root);
 bool CreateFolderPath(const char* path);
 // The process's current directory; false when it does not fit.
 bool GetCurrentFolder(char* out, size_t size);
+// The path of the running program's own file; false when it does not fit.
+bool GetProgramPath(char* out, size_t size);
 
 class RawFile {
 public:
@@ -40,6 +42,8 @@ public:
     bool open(const char* path, Mode mode);
     // True only when exactly `count` bytes were moved in one call.
     bool readExact(void* buffer, size_t count);
+    // The same from the given offset; reading goes on from its end.
+    bool readExactAt(int64_t offset, void* buffer, size_t count);
     bool writeExact(const void* buffer, size_t count);
     // Size of the open file, -1 when it cannot be told.
     int64_t size() const;

@@ -83,6 +83,16 @@ bool GetCurrentFolder(char* out, size_t size)
     return length > 0 && length < size;
 }
 
+bool GetProgramPath(char* out, size_t size)
+{
+    // Looked up, as the combiner imports no more calls than it always did.
+    typedef DWORD(WINAPI * ModuleFileName)(HMODULE, LPSTR, DWORD);
+    ModuleFileName moduleFileName =
+        (ModuleFileName)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetModuleFileNameA");
+    DWORD length = moduleFileName ? moduleFileName(NULL, out, (DWORD)size) : 0;
+    return length > 0 && length < size;
+}
+
 RawFile::RawFile() : handle_(INVALID_HANDLE_VALUE)
 {
     path_[0] = '\0';
@@ -108,6 +118,16 @@ bool RawFile::readExact(void* buffer, size_t count)
 {
     DWORD done = 0;
     return ReadFile(handle_, buffer, (DWORD)count, &done, NULL) && done == count;
+}
+
+bool RawFile::readExactAt(int64_t offset, void* buffer, size_t count)
+{
+    // A synchronous handle reads at the offset an OVERLAPPED structure gives.
+    OVERLAPPED at = {};
+    at.Offset = (DWORD)offset;
+    at.OffsetHigh = (DWORD)(offset >> 32);
+    DWORD done = 0;
+    return ReadFile(handle_, buffer, (DWORD)count, &done, &at) && done == count;
 }
 
 bool RawFile::writeExact(const void* buffer, size_t count)

@@ -1,6 +1,7 @@
 #include "combiner_parameters.h"
 
 #include "crc32.h"
+#include "piece_checksums.h"
 #include "path_text_string.h"
 
 namespace {
@@ -51,4 +52,13 @@ bool PatchCombinerParameters(std::vector<unsigned char>& image, const CombinerSl
     WriteSlot(image, slots.fileSize, size);
     if (parameters.checksum) WriteSlot(image, slots.checksum, ChecksumUnits(*parameters.checksum));
     return true;
+}
+
+void AppendPieceList(std::vector<unsigned char>& image, const std::vector<unsigned char>& checksums)
+{
+    if (checksums.empty()) return;
+    int32_t count = (int32_t)(checksums.size() / 4);
+    size_t end = image.size();
+    image.resize(end + PieceListSize(count));
+    WritePieceList(&image[end], checksums.data(), count);
 }

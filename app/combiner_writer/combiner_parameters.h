@@ -25,6 +25,11 @@ struct CombinerParameters {
 bool PatchCombinerParameters(std::vector<unsigned char>& image, const CombinerSlots& slots,
                              const CombinerParameters& parameters);
 
+// Appends the list of the pieces' checksums (4 little-endian bytes each)
+// after the image, where the program reads it from its own file; nothing
+// when there are none.
+void AppendPieceList(std::vector<unsigned char>& image, const std::vector<unsigned char>& checksums);
+
 // The name as UTF-16 units, widened with the ANSI code page, so that the
 // combiner's LoadStringA gives the same bytes back.
 std::u16string WidenAnsiText(const std::string& text);

@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include <algorithm>
+
 #include <vector>
 
 #include "combiner_parameters.h"
@@ -25,21 +27,22 @@ bool OnRemovableDrive(const std::string& piecesFolder)
     return isRemovableDrive(RootOfPath(piecesFolder).c_str());
 }
 
-bool HasReserve(const std::string& piecesFolder)
+bool HasReserve(const std::string& piecesFolder, int64_t reserve)
 {
     // -1 (free space unknown) counts as too little.
-    return getFreeSpace(piecesFolder.c_str()) >= COMBINER_RESERVE;
+    return getFreeSpace(piecesFolder.c_str()) >= reserve;
 }
 
 // Waits until the folder has room for the program; false when the job must stop.
-bool MakeRoomForProgram(SplitHost& host, const std::string& piecesFolder, int32_t pieceCount)
+bool MakeRoomForProgram(SplitHost& host, const std::string& piecesFolder, int32_t lastDisk,
+                        int64_t reserve)
 {
     std::string drive = DriveName(piecesFolder);
     // The last disk is too full: ask for the one after it, once.
-    if (OnRemovableDrive(piecesFolder) && !HasReserve(piecesFolder) &&
-        !askForDisk(host, (int64_t)pieceCount + 1, drive))
+    if (OnRemovableDrive(piecesFolder) && !HasReserve(piecesFolder, reserve) &&
+        !askForDisk(host, (int64_t)lastDisk + 1, drive))
         return false;
-    while (!HasReserve(piecesFolder)) {
+    while (!HasReserve(piecesFolder, reserve)) {
         if (!OnRemovableDrive(piecesFolder)) {
             host.messageBox("There is not enough free space on drive " + drive +
                                 " to complete the operation.",
@@ -47,7 +50,7 @@ bool MakeRoomForProgram(SplitHost& host, const std::string& piecesFolder, int32_
             return false;
         }
         std::string question = "Please insert a disk with at least " +
-                               FormatWithSeparators(COMBINER_RESERVE) +
+                               FormatWithSeparators(reserve) +
                                " bytes of free space in drive " + drive;
         if (host.messageBox(question, box::ROOM_REQUEST) == box::ANSWER_CANCEL) return false;
     }
@@ -81,20 +84,25 @@ bool PatchedTemplate(SplitHost& host, const CombinerParameters& parameters,
 
 CombinerWriteResult WriteCombinerProgram(SplitHost& host, const std::string& sourcePath,
                                          const std::string& piecesFolder, int32_t pieceCount,
-                                         int64_t fileSize, std::optional<uint32_t> checksum)
+                                         int64_t fileSize, std::optional<uint32_t> checksum,
+                                         const std::vector<unsigned char>& pieceChecksums,
+                                         int32_t lastDisk)
 {
     CombinerParameters parameters;
     parameters.fileName = FileNamePart(sourcePath);
     parameters.pieceCount = pieceCount;
     parameters.fileSize = fileSize;
     parameters.checksum = checksum;
+    if (lastDisk == 0) lastDisk = pieceCount;
     // A private copy of the template, patched for this job alone.
     std::vector<unsigned char> image;
     if (!PatchedTemplate(host, parameters, image)) return CombinerWriteResult::TemplateUnavailable;
+    AppendPieceList(image, pieceChecksums);
 
     std::string programPath = piecesFolder + CombinerProgramName(sourcePath);
     if (!mayReplaceFile(host, programPath)) return StopJob(host);
-    if (!MakeRoomForProgram(host, piecesFolder, pieceCount)) return StopJob(host);
+    int64_t reserve = std::max<int64_t>(COMBINER_RESERVE, (int64_t)image.size());
+    if (!MakeRoomForProgram(host, piecesFolder, lastDisk, reserve)) return StopJob(host);
     if (!WriteProgramFile(programPath, image)) {
         host.messageBox("Unable to create the file \"" + programPath + "\"", box::INFORMATION);
         return StopJob(host);

@@ -13,6 +13,7 @@ public:
     std::string fileFieldText() override;
     std::string folderFieldText() override;
     int64_t pieceSize() override;
+    bool addRecoveryPiece() override;
     int messageBox(const std::string& text, unsigned style) override;
     int confirmOverwrite(const std::string& path) override;
     void setSplitControls(bool enable) override;

@@ -36,6 +36,11 @@ std::string DialogSplitHost::folderFieldText()
     return FieldText(dialog_, IDC_FOLDER_BOX);
 }
 
+bool DialogSplitHost::addRecoveryPiece()
+{
+    return IsDlgButtonChecked(dialog_, IDC_RECOVERY_PIECE) == BST_CHECKED;
+}
+
 int64_t DialogSplitHost::pieceSize()
 {
     return GetPieceSize(dialog_);

@@ -85,7 +85,9 @@ BOOL StartMainDialog(HWND dialog)
     SetWindowTextA(dialog, PROGRAM_TITLE);
     SetMenu(dialog, LoadMenuA(ProgramInstance(), MAKEINTRESOURCEA(IDR_MAIN_MENU)));
     int32_t left, top;
-    LoadSettings(left, top);
+    bool recoveryPiece;
+    LoadSettings(left, top, recoveryPiece);
+    CheckDlgButton(dialog, IDC_RECOVERY_PIECE, recoveryPiece ? BST_CHECKED : BST_UNCHECKED);
     PlaceDialog(dialog, left, top);
     CreateStatusAndProgressBars(dialog);
     SetMainIcon(dialog);
@@ -98,7 +100,8 @@ void EndMainDialog(HWND dialog)
 {
     RECT window;
     GetWindowRect(dialog, &window);
-    SaveSettings(window.left, window.top);
+    SaveSettings(window.left, window.top,
+                 IsDlgButtonChecked(dialog, IDC_RECOVERY_PIECE) == BST_CHECKED);
     if (MainIcon != NULL) DestroyIcon(MainIcon);
     MainIcon = NULL;
 }
@@ -231,7 +234,7 @@ HWND ProgressBarOf(HWND dialog)
 void SetSplitControls(HWND dialog, bool enable)
 {
     const int inputs[] = {IDC_FILE_BOX, IDC_BROWSE_FILE, IDC_FOLDER_BOX,
-                          IDC_BROWSE_FOLDER, IDC_SIZE_CHOICE, IDC_EXIT};
+                          IDC_BROWSE_FOLDER, IDC_SIZE_CHOICE, IDC_RECOVERY_PIECE, IDC_EXIT};
     for (int id : inputs) Enable(dialog, id, enable);
     Show(dialog, IDC_SPLIT, enable);
     Show(dialog, IDCANCEL, !enable);

@@ -27,6 +27,7 @@
 #define IDC_EXIT 1011
 #define IDC_FILE_SIZE_LINE 1016
 #define IDC_PIECE_COUNT_LINE 1017
+#define IDC_RECOVERY_PIECE 1018
 // The Cancel button is IDCANCEL (2), in the same place as Split.
 
 // Menu commands

@@ -27,10 +27,11 @@ bool SameRecentEntry(const std::string& a, const std::string& b);
 // without a match the last slot falls out of the list.
 void MoveToFront(RecentList& list, const std::string& text);
 
-// The settings store: the per-user key and its 18 value names.
+// The settings store: the per-user key and its 19 value names.
 const char* const SETTINGS_KEY = "Software\\Velloran\\Brindle";
 const char* const POSITION_LEFT_VALUE = "posx";
 const char* const POSITION_TOP_VALUE = "posy";
+const char* const RECOVERY_PIECE_VALUE = "RecoveryPiece";  // a DWORD, 1 when checked
 std::string RecentFileValueName(int slot);    // "RecentFile0" ... "RecentFile7"
 std::string RecentFolderValueName(int slot);  // "RecentFolder0" ... "RecentFolder7"
 

@@ -4,11 +4,12 @@
 
 #include <stdint.h>
 
-// Empties both lists, then reads them and the position. A missing key leaves
-// the lists empty; a missing or unreadable value leaves its slot empty, or
-// its coordinate at POSITION_NOT_STORED.
-void LoadSettings(int32_t& left, int32_t& top);
+// Empties both lists, then reads them, the position and whether a recovery
+// piece is to be added. A missing key leaves the lists empty; a missing or
+// unreadable value leaves its slot empty, its coordinate at
+// POSITION_NOT_STORED, or the recovery piece off.
+void LoadSettings(int32_t& left, int32_t& top, bool& recoveryPiece);
 
-// Writes all 18 values, empty slots included. A key that cannot be created
+// Writes all 19 values, empty slots included. A key that cannot be created
 // means nothing is saved; nothing is reported.
-void SaveSettings(int32_t left, int32_t top);
+void SaveSettings(int32_t left, int32_t top, bool recoveryPiece);

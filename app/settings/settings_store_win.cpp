@@ -40,10 +40,11 @@ void WriteNumberValue(HKEY key, const char* name, int32_t value)
 
 }  // namespace
 
-void LoadSettings(int32_t& left, int32_t& top)
+void LoadSettings(int32_t& left, int32_t& top, bool& recoveryPiece)
 {
     left = POSITION_NOT_STORED;
     top = POSITION_NOT_STORED;
+    int32_t recovery = 0;
     RecentList files, folders;
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
@@ -53,14 +54,16 @@ void LoadSettings(int32_t& left, int32_t& top)
         }
         ReadNumberValue(key, POSITION_LEFT_VALUE, left);
         ReadNumberValue(key, POSITION_TOP_VALUE, top);
+        ReadNumberValue(key, RECOVERY_PIECE_VALUE, recovery);
         RegCloseKey(key);
     }
+    recoveryPiece = recovery == 1;
     std::lock_guard<std::mutex> lock(RecentListsGuard);
     RecentFiles = files;
     RecentFolders = folders;
 }
 
-void SaveSettings(int32_t left, int32_t top)
+void SaveSettings(int32_t left, int32_t top, bool recoveryPiece)
 {
     RecentList files, folders;
     {
@@ -78,5 +81,6 @@ void SaveSettings(int32_t left, int32_t top)
         WriteTextValue(key, RecentFolderValueName(slot), folders[slot]);
     WriteNumberValue(key, POSITION_LEFT_VALUE, left);
     WriteNumberValue(key, POSITION_TOP_VALUE, top);
+    WriteNumberValue(key, RECOVERY_PIECE_VALUE, recoveryPiece ? 1 : 0);
     RegCloseKey(key);
 }

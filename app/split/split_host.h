@@ -20,6 +20,8 @@ public:
     virtual std::string folderFieldText() = 0;
     // The piece size chosen in the size controls, in bytes.
     virtual int64_t pieceSize() = 0;
+    // Whether "Add a recovery piece" (1018) is checked.
+    virtual bool addRecoveryPiece() = 0;
 
     // A message box owned by the main dialog with the title "Brindle 1.31";
     // style and answer as in message_box.h.
@@ -42,7 +44,8 @@ public:
     // false when it cannot be found or loaded.
     virtual bool loadCombinerTemplate(std::vector<unsigned char>& image) = 0;
 
-    // The copy buffer of a job; null when it cannot be obtained.
+    // The copy buffer of a job, or the recovery piece's buffer; null when it
+    // cannot be obtained.
     virtual std::unique_ptr<unsigned char[]> obtainCopyBuffer(size_t size)
     {
         return std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[size]);

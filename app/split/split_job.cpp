@@ -8,11 +8,13 @@
 #include <optional>
 
 #include "checksum_thread.h"
+#include "crc32.h"
 #include "combiner_writer.h"
 #include "file_system.h"
 #include "job_flags.h"
 #include "message_box.h"
 #include "path_text_string.h"
+#include "piece_checksums.h"
 #include "piece_names.h"
 #include "shared_constants.h"
 
@@ -28,6 +30,11 @@ struct JobResources {
     RawFile piece;
     // Only when the job takes the checksum; ended before the buffer goes.
     std::optional<ChecksumThread> checksum;
+    // With a recovery piece: the XOR of the pieces so far, one piece long.
+    std::unique_ptr<unsigned char[]> recovery;
+    // The CRC-32 of each piece written, 4 little-endian bytes each, where
+    // the count allows a list of them.
+    std::vector<unsigned char> pieceChecksums;
 };
 
 std::string Quoted(const std::string& text)
@@ -101,6 +108,31 @@ std::string FileCannotBeCopiedText(const std::string& filePath)
     return "The file " + Quoted(filePath) + "\nis either in use or does not exist.";
 }
 
+// The limits of a recovery piece and its buffer, zeroed; false when the job
+// has been ended.
+bool PrepareRecovery(SplitHost& host, const SplitJob& job, JobResources& resources)
+{
+    if (job.pieceSize > MAX_RECOVERY_PIECE_SIZE) {
+        FailJob(host, "A recovery piece can be added only to pieces of at most " +
+                          FormatWithSeparators(MAX_RECOVERY_PIECE_SIZE) +
+                          " bytes.\nPlease choose smaller pieces or clear \"Add a recovery piece\".");
+        return false;
+    }
+    if (job.pieceCount > MAX_LISTED_PIECES) {
+        FailJob(host, "A recovery piece can be added only to splits of at most " +
+                          FormatWithSeparators(MAX_LISTED_PIECES) +
+                          " pieces.\nPlease choose larger pieces or clear \"Add a recovery piece\".");
+        return false;
+    }
+    resources.recovery = host.obtainCopyBuffer((size_t)job.pieceSize);
+    if (!resources.recovery) {
+        FailJob(host, "There is not enough memory to make the recovery piece.");
+        return false;
+    }
+    memset(resources.recovery.get(), 0, (size_t)job.pieceSize);
+    return true;
+}
+
 // Reads and checks the request; on the way out of every refusal the job has
 // been ended. True with the source open and the dialog splitting.
 bool prepareSplitJob(SplitHost& host, SplitJob& job, JobResources& resources)
@@ -151,6 +183,10 @@ bool prepareSplitJob(SplitHost& host, SplitJob& job, JobResources& resources)
         return false;
     }
 
+    // An empty file has no piece for a recovery piece to stand in for.
+    job.addRecoveryPiece = host.addRecoveryPiece() && job.pieceCount > 0;
+    if (job.addRecoveryPiece && !PrepareRecovery(host, job, resources)) return false;
+
     host.setSplitControls(false);
     if (!resources.source.open(job.filePath.c_str(), RawFile::ForReading)) {
         FailJob(host, FileCannotBeCopiedText(job.filePath));
@@ -193,20 +229,30 @@ void ShowProgress(SplitHost& host, int64_t bytesCopied, int64_t fileSize)
 
 enum class CopyResult { Done, Failed };
 
+size_t LargestChunk(const SplitJob& job)
+{
+    return job.onRemovableDrive ? REMOVABLE_CHUNK_SIZE : COPY_BUFFER_SIZE;
+}
+
 // Copies the next pieceBytes bytes of the source into the open piece.
 CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& resources,
                          int64_t pieceBytes, int64_t& bytesCopied)
 {
-    size_t largestChunk = job.onRemovableDrive ? REMOVABLE_CHUNK_SIZE : COPY_BUFFER_SIZE;
+    size_t largestChunk = LargestChunk(job);
     ChecksumThread* checksum = resources.checksum ? &*resources.checksum : nullptr;
-    while (pieceBytes > 0) {
+    if (checksum) checksum->startPiece();
+    for (int64_t inPiece = 0; pieceBytes > 0;) {
         size_t chunk = (size_t)std::min<int64_t>(pieceBytes, (int64_t)largestChunk);
         if (!resources.source.readExact(resources.buffer.get(), chunk)) {
             FailJob(host, "An error occurred while reading from the file\n" + Quoted(job.filePath));
             return CopyResult::Failed;
         }
-        // The checksum is taken from the chunk being written: the file is read once.
-        if (!WriteTakingChecksum(resources.piece, resources.buffer.get(), chunk, checksum)) {
+        // The checksums and the recovery piece are taken from the chunk being
+        // written: the file is read once.
+        unsigned char* recovery = resources.recovery ? resources.recovery.get() + inPiece : nullptr;
+        inPiece += (int64_t)chunk;
+        if (!WriteTakingChecksum(resources.piece, resources.buffer.get(), chunk, checksum,
+                                 recovery)) {
             FailJob(host, "An error occurred while writing to the file\n" +
                               Quoted(resources.piece.path()));
             return CopyResult::Failed;
@@ -215,6 +261,11 @@ CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& res
         ShowProgress(host, bytesCopied, job.fileSize);
         pieceBytes -= (int64_t)chunk;
         if (cancelCheckpoint()) break;
+    }
+    if (checksum && job.pieceCount <= MAX_LISTED_PIECES) {
+        size_t end = resources.pieceChecksums.size();
+        resources.pieceChecksums.resize(end + 4);
+        PutLittleEndian32(&resources.pieceChecksums[end], checksum->pieceChecksum());
     }
     return CopyResult::Done;
 }
@@ -262,6 +313,42 @@ bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
     return true;
 }
 
+// <file name>.recovery after the last piece, on a removable drive on a disk
+// of its own, asked for, made room for and replaced as a piece is. False
+// when the job has been ended.
+bool WriteRecoveryPiece(SplitHost& host, const SplitJob& job, JobResources& resources,
+                        uint32_t fileChecksum)
+{
+    std::string name = FileNamePart(job.filePath);
+    RecoveryRecord record = {(int32_t)job.pieceCount, job.fileSize, job.pieceSize, fileChecksum,
+                             Crc32Update(0, resources.recovery.get(), (size_t)job.pieceSize),
+                             resources.pieceChecksums.data(), name.c_str(), name.size()};
+    std::vector<unsigned char> head(RecoveryRecordSize(record.pieceCount, name.size()));
+    WriteRecoveryRecord(record, head.data());
+    std::string path = job.piecesFolder + RecoveryPieceName(job.filePath);
+    if (job.onRemovableDrive &&
+        !askForDisk(host, job.pieceCount + 1, DriveName(job.piecesFolder))) {
+        endSplitJob(host, false, "");
+        return false;
+    }
+    if (!MakeRoomForPiece(host, job, (int64_t)head.size() + job.pieceSize) ||
+        !CreatePiece(host, resources, path.c_str(), path.size() < MAX_TEXT))
+        return false;
+    bool written = resources.piece.writeExact(head.data(), head.size());
+    for (int64_t at = 0; written && at < job.pieceSize && !cancelCheckpoint();) {
+        size_t chunk = (size_t)std::min<int64_t>(job.pieceSize - at, (int64_t)LargestChunk(job));
+        written = resources.piece.writeExact(resources.recovery.get() + at, chunk);
+        at += (int64_t)chunk;
+        host.pumpMessages();
+    }
+    if (!written) {
+        FailJob(host, "An error occurred while writing to the file\n" + Quoted(path));
+        return false;
+    }
+    resources.piece.close();
+    return true;
+}
+
 void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
 {
     std::optional<uint32_t> checksum;
@@ -273,11 +360,20 @@ void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
         endSplitJob(host, false, "");
         return;
     }
-    // Not cancelled: every byte of the file went into the checksum.
+    // Not cancelled: every byte of the file went into the checksums.
+    bool recoveryWritten = job.addRecoveryPiece;
+    if (recoveryWritten && !WriteRecoveryPiece(host, job, resources, checksum.value_or(0))) return;
+    resources.recovery.reset();
+    if (cancelCheckpoint()) {
+        endSplitJob(host, false, "");
+        return;
+    }
+    if (!job.takeChecksum) checksum.reset();
     switch (WriteCombinerProgram(host, job.filePath, job.piecesFolder, (int32_t)job.pieceCount,
-                                 job.fileSize, checksum)) {
+                                 job.fileSize, checksum, resources.pieceChecksums,
+                                 (int32_t)job.pieceCount + (recoveryWritten ? 1 : 0))) {
     case CombinerWriteResult::Written:
-        endSplitJob(host, !cancelCheckpoint(), job.filePath);
+        endSplitJob(host, !cancelCheckpoint(), job.filePath, recoveryWritten);
         break;
     case CombinerWriteResult::TemplateUnavailable:
         endSplitJob(host, false, "");
@@ -296,7 +392,8 @@ void writePieces(SplitHost& host, const SplitJob& job, JobResources& resources)
     int64_t remaining = job.fileSize;
     int32_t pieceNumber = 1;
     int64_t bytesCopied = 0;
-    if (job.takeChecksum) resources.checksum.emplace();
+    if (job.takeChecksum || job.addRecoveryPiece) resources.checksum.emplace();
+    if (job.pieceCount <= MAX_LISTED_PIECES) resources.pieceChecksums.reserve(4 * (size_t)job.pieceCount);
     bool cancelled = cancelCheckpoint();
     while (!cancelled && remaining > 0) {
         if (!WritePiece(host, job, resources, pieceNumber, remaining, bytesCopied)) return;
@@ -322,7 +419,12 @@ std::string CombinerProgramName(const std::string& filePath)
     return "Create_" + BaseName(filePath) + ".exe";
 }
 
-void endSplitJob(SplitHost& host, bool success, const std::string& filePath)
+std::string RecoveryPieceName(const std::string& filePath)
+{
+    return FileNamePart(filePath) + ".recovery";
+}
+
+void endSplitJob(SplitHost& host, bool success, const std::string& filePath, bool recoveryWritten)
 {
     host.setArrowCursor();
     splitInProgress = false;
@@ -331,6 +433,9 @@ void endSplitJob(SplitHost& host, bool success, const std::string& filePath)
         std::string report = "'" + FileNamePart(filePath) +
                              "' was split successfully.\n\nBrindle has produced a program named '" +
                              CombinerProgramName(filePath) + "' that will recreate the file.";
+        if (recoveryWritten)
+            report += "\n\nThe recovery piece '" + RecoveryPieceName(filePath) +
+                      "' can stand in for any one piece that is lost or damaged.";
         host.rememberRecent();
         host.messageBox(report, box::INFORMATION);
     }

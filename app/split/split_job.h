@@ -21,6 +21,7 @@ struct SplitJob {
     int64_t fileSize = 0;
     int64_t pieceCount = 0;
     bool takeChecksum = true;
+    bool addRecoveryPiece = false;
 };
 
 // The worker's whole job: prepare, write the pieces, write the combiner, and
@@ -30,8 +31,13 @@ struct SplitJob {
 void runSplitJob(SplitHost& host, bool takeChecksum = true);
 
 // The one end of every job: arrow cursor, flags cleared, after a success the
-// recent lists and the report, then the dialog back to idle.
-void endSplitJob(SplitHost& host, bool success, const std::string& filePath);
+// recent lists and the report (naming the recovery piece, if one was
+// written), then the dialog back to idle.
+void endSplitJob(SplitHost& host, bool success, const std::string& filePath,
+                 bool recoveryWritten = false);
+
+// "<file name>.recovery".
+std::string RecoveryPieceName(const std::string& filePath);
 
 // "Create_" + the file name without its extension + ".exe".
 std::string CombinerProgramName(const std::string& filePath);

@@ -2,8 +2,10 @@
 // that answers Yes, gives the parameters and only counts its progress calls.
 // With CHECKSUM (eight hexadecimal digits, the file's CRC-32) the run checks
 // the content; without it, as a program without a checksum, it does not.
+// With PROGRAM (a written Create_<name>.exe) it checks each piece against the
+// list at that program's end, as that program does.
 //
-//   bench_rebuild PIECES_FOLDER NAME PIECE_COUNT FILE_SIZE OUTPUT [CHECKSUM]
+//   bench_rebuild PIECES_FOLDER NAME PIECE_COUNT FILE_SIZE OUTPUT [CHECKSUM [PROGRAM]]
 //
 // Prints one line: "rebuild <bytes> <seconds> <MB/s> peak_working_set=<bytes> progress_calls=<n>".
 #include <stdio.h>
@@ -21,6 +23,7 @@ public:
     const char* output;
     const char* folder;
     const char* parameters[4];  // entries 103 to 106
+    const char* program = "";   // a file that ends with the list of the pieces' checksums
     int progressCalls = 0;
     int boxes = 0;
 
@@ -37,9 +40,13 @@ public:
         const char* text = parameters[id - 103];
         CopyText(out, (size_t)capacity, text, strlen(text));
     }
+    bool programPath(char* out, size_t size) override
+    {
+        return CopyText(out, size, program, strlen(program)) && *program;
+    }
     int messageBox(const char* text, unsigned) override
     {
-        if (strcmp(text, "The file was created successfully.") != 0) {
+        if (strncmp(text, "The file was created successfully.", 34) != 0) {
             ++boxes;
             fprintf(stderr, "message: %s\n", text);
         }
@@ -55,9 +62,9 @@ public:
 
 int main(int argc, char** argv)
 {
-    if (argc != 6 && argc != 7) {
-        fprintf(stderr,
-                "usage: bench_rebuild PIECES_FOLDER NAME PIECE_COUNT FILE_SIZE OUTPUT [CHECKSUM]\n");
+    if (argc < 6 || argc > 8) {
+        fprintf(stderr, "usage: bench_rebuild PIECES_FOLDER NAME PIECE_COUNT FILE_SIZE OUTPUT "
+                        "[CHECKSUM [PROGRAM]]\n");
         return 2;
     }
     CountingHost host;
@@ -65,7 +72,8 @@ int main(int argc, char** argv)
     host.parameters[0] = argv[2];
     host.parameters[1] = argv[3];
     host.parameters[2] = argv[4];
-    host.parameters[3] = argc == 7 ? argv[6] : "";
+    host.parameters[3] = argc >= 7 ? argv[6] : "";
+    if (argc == 8) host.program = argv[7];
     host.output = argv[5];
     BenchClock clock;
     bool created = ReassembleFile(host);

@@ -27,6 +27,8 @@ public:
     void readPiecesFolder(char* out, size_t size) override { Put(piecesFolder, out, size); }
     // As LoadStringA: at most capacity - 1 characters and a zero.
     void loadString(int id, char* out, int capacity) override { Put(strings[id], out, capacity); }
+    std::string program;  // a file whose end may hold the list of the pieces' checksums
+    bool programPath(char* out, size_t size) override { return Put(program, out, size), !program.empty(); }
     int messageBox(const char* text, unsigned style) override
     {
         boxes.push_back(BoxEntry(style, text));

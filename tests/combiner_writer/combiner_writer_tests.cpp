@@ -132,9 +132,11 @@ TEST_F(CombinerWriter, WritesTheTemplateWithItsSlotsFilledBesideThePiecesOverAnO
     const std::string program = folder + "Create_caf\xe9\x80.final.exe";
     WriteTextFile(program, "older program");
     host.overwriteAnswers = {box::ANSWER_NO, box::ANSWER_YES};
+    // Three pieces' CRCs, then their count, their own CRC (Python: zlib.crc32) and the tag.
+    const std::string list("\x67\x45\x23\x01\xEF\xCD\xAB\x89\x98\xBA\xDC\xFE", 12);
     auto write = [&] {
         return WriteCombinerProgram(host, "C:\\data\\caf\xe9\x80.final.doc", folder, 3, 4000000,
-                                    0x89ABCDEFu);
+                                    0x89ABCDEFu, {list.begin(), list.end()});
     };
     EXPECT_EQ(write(), STOPPED);
     EXPECT_TRUE(ReadTextFile(program) == "older program");  // kept after No
@@ -143,8 +145,11 @@ TEST_F(CombinerWriter, WritesTheTemplateWithItsSlotsFilledBesideThePiecesOverAnO
     EXPECT_EQ(host.log, std::vector<std::string>{"overwrite: " + program});
     // Each slot holds the value and its '*', then the rest of what was there.
     std::wstring name = L"caf\u00e9\u20ac.final.doc*" + Placeholders()[0].substr(16);
+    std::string written = ReadTextFile(program), image = ReadTextFile(TemplatePath());
+    EXPECT_TRUE(written.substr(image.size()) ==
+                list + std::string("\3\0\0\0\x18\x47\xB3\xCC" "BRNDSUMS", 16));
     EXPECT_EQ(
-        WrittenSlots(ReadTextFile(program)),
+        WrittenSlots(written.substr(0, image.size())),
         (std::vector<std::wstring>{name, L"3*47483647", L"4000000*901234567890", L"89ABCDEF*"}));
     EXPECT_TRUE(DeleteFileA(program.c_str())) << "the program is left open";
 }
@@ -154,19 +159,19 @@ TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
     std::string broken = ReadTextFile(TemplatePath());
     broken[PlaceholderOffsets(broken)[1]] = '9';
     WriteTextFile(folder + "broken.exe", broken);
-    // Larger than the room that is checked for: the disk fills up while it is written.
+    // A program larger than 40,960 bytes needs room for its own size.
     WriteTextFile(folder + "large.exe", ReadTextFile(TemplatePath()) + std::string(262144, '\0'));
     // clang-format off
     const struct {
         std::string templateFile;  // in the test folder; empty: the built combiner
         int64_t free;              // left on a small disk for the pieces; -1: the test folder
         CombinerWriteResult result;
-        std::string shown;         // the one box, if any; {P} stands for the program's path
+        std::string shown;         // the one box, if any
         std::wstring program;      // afterwards: the checksum slot of a written program, or (none)
     } cases[] = {
         {"broken.exe", -1, CombinerWriteResult::TemplateUnavailable, "", L"(none)"},  // silent
-        // A program cut short is no success and is not left behind.
-        {"large.exe", 65536, STOPPED, "Unable to create the file \"{P}\"", L"(none)"},
+        {"large.exe", 65536, STOPPED, "There is not enough free space on drive Z: to complete "
+         "the operation.", L"(none)"},
         // A fixed drive needs 40,960 bytes free.
         {"", 36864, STOPPED, "There is not enough free space on drive Z: to complete the "
          "operation.", L"(none)"},
@@ -183,7 +188,6 @@ TEST_F(CombinerWriter, EndsAsTheTemplateAndTheRoomOnTheDestinationDecide)
         std::string program = piecesFolder + "Create_a.exe";
         EXPECT_EQ(WriteCombinerProgram(run, "C:\\x\\a.txt", piecesFolder, 3, 1500), c.result);
         std::string shown = BoxEntry(box::INFORMATION, c.shown);
-        if (shown.find("{P}") != std::string::npos) shown.replace(shown.find("{P}"), 3, program);
         EXPECT_EQ(run.boxes, std::vector<std::string>(!c.shown.empty(), shown));
         EXPECT_EQ(FileExists(program) ? WrittenSlots(ReadTextFile(program))[3] : L"(none)",
                   c.program);

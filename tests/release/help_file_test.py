@@ -15,7 +15,7 @@ from outcome import exit_with
 
 PAGES = ["help/index.html", "help/splitting.html", "help/removable.html", "help/sizes.html",
          "help/overwrite.html", "help/cancel.html", "help/rebuild.html",
-         "help/rebuild_messages.html", "help/limits.html"]
+         "help/rebuild_messages.html", "help/recovery.html", "help/limits.html"]
 CONTENTS = "Brindle.hhc"
 INDEX = "Brindle.hhk"
 

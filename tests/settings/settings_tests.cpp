@@ -41,7 +41,11 @@ TEST(Settings, StoredSlotsShowWithoutGapsANegativePositionCentresAndAResplitMove
     const int32_t minimised = -32000, top = 100;  // a window closed while minimised stores -32000
     RegSetKeyValueA(HKEY_CURRENT_USER, KEY, "posx", REG_DWORD, &minimised, 4);
     RegSetKeyValueA(HKEY_CURRENT_USER, KEY, "posy", REG_DWORD, &top, 4);
+    const int32_t checked = 1;
+    RegSetKeyValueA(HKEY_CURRENT_USER, KEY, "RecoveryPiece", REG_DWORD, &checked, 4);
     HWND dialog = CreateDialogParamA(NULL, MAKEINTRESOURCEA(IDD_MAIN), NULL, MainDialogProc, 0);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_RECOVERY_PIECE), BST_CHECKED);
+    SendDlgItemMessageA(dialog, IDC_RECOVERY_PIECE, BM_CLICK, 0, 0);  // cleared before the exit
     RECT r;
     GetWindowRect(dialog, &r);
     // Centred: as far from the left edge of the screen as from the right, and so up and down.
@@ -55,7 +59,9 @@ TEST(Settings, StoredSlotsShowWithoutGapsANegativePositionCentresAndAResplitMove
     EXPECT_EQ(Items(dialog, IDC_FILE_BOX), shown);  // the new order shows at the next start
     DestroyWindow(dialog);
     int32_t savedLeft, savedTop;
-    LoadSettings(savedLeft, savedTop);
+    bool recoveryPiece = true;
+    LoadSettings(savedLeft, savedTop, recoveryPiece);
+    EXPECT_FALSE(recoveryPiece);
     EXPECT_EQ(RecentFiles, (RecentList{"C:\\Data\\Big.iso", "C:\\a", "", "", longest}));
     EXPECT_EQ(RecentFolders, (RecentList{"D:\\Pieces\\", "D:\\Pieces"}));  // two folders
     EXPECT_TRUE(savedLeft == r.left && savedTop == r.top);

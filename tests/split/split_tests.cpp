@@ -13,11 +13,19 @@
 typedef std::vector<std::string> Lines;
 const int YES = box::ANSWER_YES, NO = box::ANSWER_NO, OK = box::ANSWER_OK;
 
+// What the job handed to the writer beside what it shows: the pieces' CRCs, the last disk.
+std::vector<unsigned char> writtenList;
+int32_t writtenLastDisk = 0;
+
 // Shown among the boxes as "writer: file folder count size crc".
 CombinerWriteResult WriteCombinerProgram(SplitHost& host, const std::string& file,
                                          const std::string& folder, int32_t count, int64_t size,
-                                         std::optional<uint32_t> crc)
+                                         std::optional<uint32_t> crc,
+                                         const std::vector<unsigned char>& pieceChecksums,
+                                         int32_t lastDisk)
 {
+    writtenList = pieceChecksums;
+    writtenLastDisk = lastDisk;
     char line[1200];
     snprintf(line, sizeof line, "writer: %s %s %d %lld %08x", file.c_str(), folder.c_str(), count,
              (long long)size, crc.value_or(0));
@@ -54,6 +62,8 @@ protected:
         host.fileField = file;
         host.folderField = pieces;
         host.pieceSizeValue = size;
+        host.recoveryPiece = recovery;
+        host.largestBuffer = largestBuffer;
         host.boxAnswers = answers;
         host.overwriteAnswers = overwrites;
         host.onEvent = [&](const std::string& line) {
@@ -67,7 +77,20 @@ protected:
     }
     const std::string folder = MakeTestFolder();
     ScriptedSplitHost host;
+    bool recovery = false;  // "Add a recovery piece"
+    size_t largestBuffer = SIZE_MAX;
 };
+
+const std::string RECOVERY_NOTE =
+    "\n\nThe recovery piece 'r.bin.recovery' can stand in for any one "
+    "piece that is lost or damaged.";
+
+std::string LittleEndian(uint64_t value, int bytes)
+{
+    std::string text;
+    for (int i = 0; i < bytes; ++i) text += (char)(value >> 8 * i);
+    return text;
+}
 
 TEST_F(Splitting, PiecesAreSlicesOfTheFileNumberedToTheWidthOfTheCount)
 {
@@ -132,7 +155,7 @@ TEST_F(Splitting, RequestIsRefusedOrItsFolderPreparedBeforeAnyPiece)
         Run(c.file, c.pieces, c.pieceSize, c.boxes, c.answers, {}, "status:   0%");
     EXPECT_TRUE(isFolder((folder + "new").c_str()));
     ScriptedSplitHost noBuffer;  // without a copy buffer the job ends before it reads the request
-    noBuffer.bufferAvailable = false;
+    noBuffer.largestBuffer = 0;
     runSplitJob(noBuffer);
     EXPECT_EQ(noBuffer.boxes, Lines{Info("There is not enough memory to split the file.")});
 }
@@ -209,6 +232,48 @@ TEST_F(Splitting, PieceTooLongToNameOrWithoutRoomEndsTheJob)
         });
 }
 
+// r.bin of 1,250 bytes in pieces of 500: r.bin.recovery holds its record (format tag and version,
+// count, sizes, CRCs of the file, of the XOR data and of each piece, the name, the record's CRC,
+// all from Python's zlib.crc32) and the XOR of the pieces, the last padded with zeros.
+TEST_F(Splitting, RecoveryPieceFollowsThePiecesAndItsLimitsAreCheckedBeforeAnyPiece)
+{
+    recovery = true;
+    WritePatternFile(folder + "r.bin", 1250);
+    std::string pieces = folder + "pieces\\", bytes = PatternBytes(0, 1250), together(500, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) together[i % 500] ^= bytes[i];
+    const std::string list =
+        LittleEndian(0x8846B5BF, 4) + LittleEndian(0xF63BD7AC, 4) + LittleEndian(0x445DF236, 4);
+    CreateDirectoryA(pieces.c_str(), NULL);
+    Run(folder + "r.bin", pieces, 500,
+        {"writer: " + folder + "r.bin " + pieces + " 3 1250 59892572",
+         Report("r.bin", "Create_r.exe") + RECOVERY_NOTE});
+    EXPECT_TRUE(ReadTextFile(pieces + "r.bin.recovery") ==
+                "BRNDRCVR" + LittleEndian(1, 4) + LittleEndian(3, 4) + LittleEndian(1250, 8) +
+                    LittleEndian(500, 8) + LittleEndian(0x59892572, 4) +
+                    LittleEndian(0xA32CE667, 4) + list + LittleEndian(5, 4) + "r.bin" +
+                    LittleEndian(0x30F94927, 4) + together);
+    EXPECT_TRUE(std::string(writtenList.begin(), writtenList.end()) == list);
+    RemoveTestFolder(pieces);
+    // Cancelled after the last piece: nothing more is written.
+    Run(folder + "r.bin", folder, 500, {}, {}, {}, "status:   100%");
+    EXPECT_FALSE(FileExists(folder + "r.bin.recovery"));
+    // clang-format off
+    const struct { int64_t fileSize, pieceSize; std::string refusal; } limits[] = {
+        {10, 268435457, "A recovery piece can be added only to pieces of at most 268,435,456 "
+         "bytes.\nPlease choose smaller pieces or clear \"Add a recovery piece\"."},
+        {65536, 1, "A recovery piece can be added only to splits of at most 65,535 pieces.\n"
+         "Please choose larger pieces or clear \"Add a recovery piece\"."},
+        {10000000, 5000000, "There is not enough memory to make the recovery piece."},
+    };
+    // clang-format on
+    largestBuffer = COPY_BUFFER_SIZE;  // the copy buffer, not a piece of 5,000,000 bytes
+    for (const auto& c : limits) {
+        MakeSparseFile(folder + "big.bin", c.fileSize);
+        Run(folder + "big.bin", folder, c.pieceSize, {Info(c.refusal)});
+        EXPECT_FALSE(FileExists(folder + "big.bin.1")) << c.refusal;
+    }
+}
+
 TEST_F(Splitting, RemovableDriveTakesOneDiskPerPieceInItsRootFolder)
 {
     // Drive A: is a floppy drive whose disks are Linux folders. At each disk prompt or room
@@ -226,20 +291,26 @@ TEST_F(Splitting, RemovableDriveTakesOneDiskPerPieceInItsRootFolder)
                                 "Brindle can split only to the root folder on removable drives.\n"
                                 "The pieces will be created in A:\\.  OK to proceed?");
     // clang-format off
-    const struct { std::string folder; std::deque<int> answers; Lines inserted, boxes, files; }
+    const struct { bool recovery; std::string folder; std::deque<int> answers; Lines inserted, boxes, files; }
     cases[] = {
-        {"A:\\sub", {YES, OK, OK, OK}, {"d1", "d2", "d3"}, {root, ask('1'), ask('2'), ask('3'),
+        {false, "A:\\sub", {YES, OK, OK, OK}, {"d1", "d2", "d3"}, {root, ask('1'), ask('2'), ask('3'),
          "writer: " + folder + "r.bin A:\\ 3 1250 59892572", Report("r.bin", "Create_r.exe")},
          {"d1\\r.bin.1 500", "d2\\r.bin.2 500", "d3\\r.bin.3 250"}},
-        {"A:\\", {OK, OK, box::ANSWER_CANCEL}, {"none", "", ""}, {ask('1'), room, room}, {}},
-        {"A:\\", {OK, OK, OK, OK, box::ANSWER_CANCEL}, {"d1", "none", "", "d2", ""},
+        {false, "A:\\", {OK, OK, box::ANSWER_CANCEL}, {"none", "", ""}, {ask('1'), room, room}, {}},
+        {false, "A:\\", {OK, OK, OK, OK, box::ANSWER_CANCEL}, {"d1", "none", "", "d2", ""},
          {ask('1'), ask('2'), room, room, ask('3')}, {"d1\\r.bin.1 500", "d2\\r.bin.2 500"}},
+        // The recovery piece on a disk of its own; the program follows it there.
+        {true, "A:\\", {OK, OK, OK, OK}, {"d1", "d2", "d3", "d4"}, {ask('1'), ask('2'), ask('3'),
+         ask('4'), "writer: " + folder + "r.bin A:\\ 3 1250 59892572",
+         Report("r.bin", "Create_r.exe") + RECOVERY_NOTE}, {"d1\\r.bin.1 500", "d2\\r.bin.2 500",
+         "d3\\r.bin.3 250", "d4\\r.bin.recovery 565"}},
     };
     // clang-format on
     WritePatternFile(folder + "r.bin", 1250);
     for (const auto& c : cases) {
         CreateDirectoryA(WindowsPathOf(disks).c_str(), NULL);
         size_t next = 0;
+        recovery = c.recovery;
         Run(folder + "r.bin", c.folder, 500, c.boxes, c.answers, {}, "",
             [&](const std::string& line) {
                 if (line.find("Please insert") == std::string::npos) return;
@@ -248,6 +319,9 @@ TEST_F(Splitting, RemovableDriveTakesOneDiskPerPieceInItsRootFolder)
                 EXPECT_TRUE(disk.empty() || InsertDiskInDriveA(disks + disk)) << disk;
             });
         EXPECT_EQ(Listing(WindowsPathOf(disks)), c.files);  // in the root, one disk per piece
+        if (c.recovery) {
+            EXPECT_EQ(writtenLastDisk, 4);
+        }
         RemoveTestFolder(WindowsPathOf(disks));
     }
     InsertDiskInDriveA(drives + std::string("/empty"));

@@ -35,7 +35,8 @@ class ScriptedSplitHost : public SplitHost {
 public:
     std::string fileField, folderField, templatePath;  // no template path: no template
     int64_t pieceSizeValue = 0;
-    bool bufferAvailable = true;
+    bool recoveryPiece = false;
+    size_t largestBuffer = SIZE_MAX;  // a larger buffer cannot be had
     std::deque<int> boxAnswers, overwriteAnswers;  // taken in order
     std::vector<std::string> log, boxes;           // the boxes alone, as BoxEntry gives them
     std::function<void(const std::string& line)> onEvent;  // after each line, before an answer
@@ -43,6 +44,7 @@ public:
     std::string fileFieldText() override { return fileField; }
     std::string folderFieldText() override { return folderField; }
     int64_t pieceSize() override { return pieceSizeValue; }
+    bool addRecoveryPiece() override { return recoveryPiece; }
     int messageBox(const std::string& text, unsigned style) override
     {
         boxes.push_back(BoxEntry(style, text));
@@ -71,7 +73,7 @@ public:
     }
     std::unique_ptr<unsigned char[]> obtainCopyBuffer(size_t n) override
     {
-        return bufferAvailable ? SplitHost::obtainCopyBuffer(n) : nullptr;
+        return n <= largestBuffer ? SplitHost::obtainCopyBuffer(n) : nullptr;
     }
     void record(const std::string& line)  // also for stand-ins of the job's other parts
     {

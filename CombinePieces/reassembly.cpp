@@ -133,7 +133,8 @@ void LoadPieceList(ReassemblyHost& host, RunInputs& in, RunBuffers& buffers)
     int32_t count = PieceListCount(trailer);
     if (count != in.pieceCount || size < (int64_t)PieceListSize(count)) return;
     unsigned char* entries = buffers.get(RunBuffers::LIST, 4 * (size_t)count);
-    if (entries && program.readExactAt(size - (int64_t)PieceListSize(count), entries, 4 * (size_t)count) &&
+    if (entries &&
+        program.readExactAt(size - (int64_t)PieceListSize(count), entries, 4 * (size_t)count) &&
         PieceListIntact(entries, count, trailer))
         in.pieceChecksums = entries;
 }
@@ -143,8 +144,9 @@ bool RecordOfThisSplit(const RunInputs& in, const RecoveryRecord& record, int64_
     size_t nameLength = strlen(in.name);
     return record.pieceCount == in.pieceCount && record.fileSize == in.fileSize &&
            (!in.checksumKnown || record.fileChecksum == in.checksum) &&
-           record.nameLength == nameLength && memcmp(record.name, in.name, nameLength) == 0 &&
-           fileSize == (int64_t)RecoveryRecordSize(record.pieceCount, nameLength) + record.pieceSize;
+           record.nameLength == nameLength && strncmp(record.name, in.name, nameLength) == 0 &&
+           fileSize ==
+               (int64_t)RecoveryRecordSize(record.pieceCount, nameLength) + record.pieceSize;
 }
 
 // Reads the record of <name>.recovery, when there is one.
@@ -159,7 +161,8 @@ void LookForRecoveryPiece(RunInputs& in, RunBuffers& buffers)
     in.recoveryPresent = file.open(in.recoveryPath, RawFile::ForReading);
     int64_t size = file.size();
     if (size < 0) return;
-    size_t length = size < (int64_t)MAX_RECOVERY_RECORD_SIZE ? (size_t)size : MAX_RECOVERY_RECORD_SIZE;
+    size_t length =
+        size < (int64_t)MAX_RECOVERY_RECORD_SIZE ? (size_t)size : MAX_RECOVERY_RECORD_SIZE;
     unsigned char* data = buffers.get(RunBuffers::RECORD, MAX_RECOVERY_RECORD_SIZE);
     in.recoveryFits = data && file.readExactAt(0, data, length) &&
                       ReadRecoveryRecord(data, length, in.recovery) &&
@@ -198,11 +201,13 @@ bool RecoveryUsable(RunInputs& in, unsigned char* buffer)
 // at the end of every message that names a missing or damaged piece.
 void ShowPieceMessage(ReassemblyHost& host, const RunInputs& in, char* text, unsigned style)
 {
-    bool rejected = in.recoveryPresent && (!in.recoveryFits || in.recoveryData == RunInputs::DAMAGED);
+    bool rejected =
+        in.recoveryPresent && (!in.recoveryFits || in.recoveryData == RunInputs::DAMAGED);
     if (rejected) {
         AppendText(text, MESSAGE_SIZE, "  The recovery piece '");
         AppendText(text, MESSAGE_SIZE, FileNamePart(in.recoveryPath));
-        AppendText(text, MESSAGE_SIZE, "' cannot be used: it is damaged or belongs to another split.");
+        AppendText(text, MESSAGE_SIZE,
+                   "' cannot be used: it is damaged or belongs to another split.");
     }
     host.messageBox(text, style);
 }
@@ -276,8 +281,7 @@ void ReportSizeMismatch(ReassemblyHost& host, const RunInputs& in, int64_t total
     FormatWithSeparators(total, found);
     FormatWithSeparators(in.fileSize, expected);
     Compose(text, sizeof text, "The pieces hold ", found, " bytes in all, but ", expected,
-            " bytes are required to create '", FileNamePart(in.outputPath), "'.",
-            (const char*)0);
+            " bytes are required to create '", FileNamePart(in.outputPath), "'.", (const char*)0);
     if (odd == 0) {
         host.messageBox(text, box::INFORMATION);
         return;
@@ -302,8 +306,8 @@ int64_t ExpectedPieceSize(const RunInputs& in, int32_t number)
 struct PieceSurvey {
     int32_t firstMissing;  // the first piece that cannot be opened, or 0
     int64_t firstSize;
-    int64_t total;         // of the pieces that can be opened
-    bool evenlyCut;        // every piece before the last as large as the first
+    int64_t total;   // of the pieces that can be opened
+    bool evenlyCut;  // every piece before the last as large as the first
     // With a recovery record of this split: the pieces whose size is not
     // the one it gives (missing ones included), the first two of them.
     int32_t badCount;
@@ -361,8 +365,8 @@ void ReportMissingPiece(ReassemblyHost& host, const RunInputs& in, int32_t numbe
     char path[PATH_SIZE], text[MESSAGE_SIZE];
     PiecePath(in, number, path);
     Compose(text, sizeof text, "The file '", FileNamePart(path),
-            "' could not be found.  This file is required to create '",
-            FileNamePart(in.outputPath), "'.", (const char*)0);
+            "' could not be found.  This file is required to create '", FileNamePart(in.outputPath),
+            "'.", (const char*)0);
     ShowPieceMessage(host, in, text, box::INFORMATION);
 }
 
@@ -370,8 +374,7 @@ unsigned char* CopyBuffer(ReassemblyHost& host, RunBuffers& buffers)
 {
     unsigned char* buffer = buffers.get(RunBuffers::COPY, COPY_BUFFER_SIZE);
     if (!buffer)
-        host.messageBox("There is not enough memory to create the output file.",
-                        box::EXCLAMATION);
+        host.messageBox("There is not enough memory to create the output file.", box::EXCLAMATION);
     return buffer;
 }
 
@@ -477,8 +480,8 @@ void ReportDamagedPiece(ReassemblyHost& host, const RunInputs& in, const char* p
     char foundText[CHECKSUM_TEXT_SIZE], expectedText[CHECKSUM_TEXT_SIZE], text[MESSAGE_SIZE];
     FormatChecksum(found, foundText);
     FormatChecksum(expected, expectedText);
-    Compose(text, sizeof text, "The file '", FileNamePart(piecePath), "' is damaged: its checksum is ",
-            foundText, ", but it was ", expectedText,
+    Compose(text, sizeof text, "The file '", FileNamePart(piecePath),
+            "' is damaged: its checksum is ", foundText, ", but it was ", expectedText,
             " when the file was split.  This file is required to create '",
             FileNamePart(in.outputPath), "'.", (const char*)0);
     ShowPieceMessage(host, in, text, box::EXCLAMATION);
@@ -501,10 +504,13 @@ int32_t RebuildPiece(ReassemblyHost& host, const RunInputs& in, RunBuffers& buff
     }
     memset(crcs, 0, 4 * (size_t)in.pieceCount);
     RawFile recovery;
-    int64_t size = ExpectedPieceSize(in, in.rebuiltPiece);
+    // Every other piece is read whole, also past the end of a shorter last piece being rebuilt,
+    // so that each one's checksum is taken.
+    int64_t size = ExpectedPieceSize(in, in.rebuiltPiece), pieceSize = in.firstPieceSize;
     bool opened = recovery.open(in.recoveryPath, RawFile::ForReading);
-    for (int64_t offset = 0; offset < size; offset += COPY_BUFFER_SIZE) {
-        size_t block = size - offset < (int64_t)COPY_BUFFER_SIZE ? (size_t)(size - offset) : COPY_BUFFER_SIZE;
+    for (int64_t offset = 0; offset < pieceSize; offset += COPY_BUFFER_SIZE) {
+        size_t block = pieceSize - offset < (int64_t)COPY_BUFFER_SIZE ? (size_t)(pieceSize - offset)
+                                                                      : COPY_BUFFER_SIZE;
         if (!opened || !recovery.readExactAt(RecoveryDataOffset(in) + offset, together, block)) {
             ReportUnreadablePiece(host, in, in.recoveryPath);
             return -1;
@@ -521,16 +527,21 @@ int32_t RebuildPiece(ReassemblyHost& host, const RunInputs& in, RunBuffers& buff
             crcs[number - 1] = Crc32Update(crcs[number - 1], buffer, part);
             XorInto(together, buffer, part);
         }
-        if (!WriteTakingChecksum(output, together, block, checksum)) {
+        size_t kept = offset >= size                   ? 0
+                      : size - offset < (int64_t)block ? (size_t)(size - offset)
+                                                       : block;
+        if (kept == 0) continue;
+        if (!WriteTakingChecksum(output, together, kept, checksum)) {
             host.messageBox("An error occurred while attempting to write to the output file.",
                             box::EXCLAMATION);
             return -1;
         }
-        written += (int64_t)block;
+        written += (int64_t)kept;
         ShowPercentage(host, written, in.fileSize);
     }
     for (int32_t number = 1; number <= in.pieceCount; ++number)
-        if (number != in.rebuiltPiece && crcs[number - 1] != ListedChecksum(in.pieceChecksums, number))
+        if (number != in.rebuiltPiece &&
+            crcs[number - 1] != ListedChecksum(in.pieceChecksums, number))
             return number;
     return 0;
 }
@@ -596,7 +607,8 @@ PassResult CopyPiecesInOrder(ReassemblyHost& host, RunInputs& in, RawFile& outpu
             outcome = AppendPiece(host, in, number, path, output, buffer, written, takeChecksum);
         }
         uint32_t found = checksum ? checksum->pieceChecksum() : 0;
-        if (outcome == Copied && in.pieceChecksums && found != ListedChecksum(in.pieceChecksums, number))
+        if (outcome == Copied && in.pieceChecksums &&
+            found != ListedChecksum(in.pieceChecksums, number))
             outcome = Damaged;
         if (outcome == Copied) continue;
         if (outcome == WriteFailed) {
@@ -645,9 +657,9 @@ void ReportSuccess(ReassemblyHost& host, const RunInputs& in)
     }
     char path[PATH_SIZE], text[MESSAGE_SIZE];
     PiecePath(in, in.rebuiltPiece, path);
-    Compose(text, sizeof text, "The file was created successfully.\n\nThe file '", FileNamePart(path),
-            "' was missing or damaged and has been rebuilt from '", FileNamePart(in.recoveryPath),
-            "'.", (const char*)0);
+    Compose(text, sizeof text, "The file was created successfully.\n\nThe file '",
+            FileNamePart(path), "' was missing or damaged and has been rebuilt from '",
+            FileNamePart(in.recoveryPath), "'.", (const char*)0);
     host.messageBox(text, box::INFORMATION);
 }
 
@@ -659,8 +671,7 @@ void DrivePart(const char* path, char* out, size_t size)
     CopyText(out, size, path, backslash ? (size_t)(backslash - path) : strlen(path));
 }
 
-int32_t PieceOutOfLine(PieceSizeQuery sizeOf, const void* context, int32_t count,
-                       int64_t fileSize)
+int32_t PieceOutOfLine(PieceSizeQuery sizeOf, const void* context, int32_t count, int64_t fileSize)
 {
     if (count < 1) return 0;
     if (count == 1) return sizeOf(1, context) != fileSize ? 1 : 0;

@@ -56,7 +56,7 @@ void WritePieceList(unsigned char* out, const unsigned char* entries, int32_t co
 int32_t PieceListCount(const unsigned char* trailer)
 {
     uint32_t count = GetLittleEndian32(trailer);
-    bool tagged = memcmp(trailer + 8, LIST_TAG, TAG_SIZE) == 0;
+    bool tagged = strncmp((const char*)trailer + 8, LIST_TAG, TAG_SIZE) == 0;
     return tagged && count >= 1 && count <= (uint32_t)MAX_LISTED_PIECES ? (int32_t)count : 0;
 }
 
@@ -89,7 +89,7 @@ void WriteRecoveryRecord(const RecoveryRecord& record, unsigned char* out)
 
 bool ReadRecoveryRecord(const unsigned char* data, size_t size, RecoveryRecord& record)
 {
-    if (size < 48 || memcmp(data, RECORD_TAG, TAG_SIZE) != 0 ||
+    if (size < 48 || strncmp((const char*)data, RECORD_TAG, TAG_SIZE) != 0 ||
         GetLittleEndian32(data + 8) != RECORD_VERSION)
         return false;
     uint32_t count = GetLittleEndian32(data + 12);

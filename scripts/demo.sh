@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # A demo without a desktop: builds Brindle, then on a virtual display (Xvfb)
 # runs the floppy journey of the journey tests: a sample file split through
-# Brindle's window onto three disks of the emulated drive A:, rebuilt by the
-# Create_<name>.exe written beside the pieces, and caught once a piece is
-# damaged, with screenshots (ImageMagick) on the way; prints where they are.
+# Brindle's window with a recovery piece onto four disks of the emulated drive
+# A:, rebuilt by the Create_<name>.exe written beside the pieces although a
+# piece is damaged, and again although it is lost, with screenshots
+# (ImageMagick) on the way; prints where they are.
 # It uses a Wine prefix of its own under the build folder (demo/), so it does
 # not disturb the tests or scripts/run.sh.
 set -euo pipefail
@@ -31,8 +32,8 @@ BRINDLE_SCREENSHOTS="$demo_dir/screenshots" "$WINE" "$build_dir/tests/journeys/j
 
 echo
 if [ "$status" -eq 0 ]; then
-    echo "demo: the sample file was split onto three floppy disks and rebuilt byte for byte;"
-    echo "demo: with one byte of a piece changed, the rebuilt file was reported as not matching."
+    echo "demo: the sample file was split onto three floppy disks and a fourth for the recovery piece;"
+    echo "demo: with one byte of a piece changed, and with that piece lost, it was rebuilt byte for byte."
 else
     echo "demo: a step failed (see above)."
 fi

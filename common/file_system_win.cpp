@@ -87,8 +87,8 @@ bool GetProgramPath(char* out, size_t size)
 {
     // Looked up, as the combiner imports no more calls than it always did.
     typedef DWORD(WINAPI * ModuleFileName)(HMODULE, LPSTR, DWORD);
-    ModuleFileName moduleFileName =
-        (ModuleFileName)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetModuleFileNameA");
+    ModuleFileName moduleFileName = (ModuleFileName)(void*)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "GetModuleFileNameA");
     DWORD length = moduleFileName ? moduleFileName(NULL, out, (DWORD)size) : 0;
     return length > 0 && length < size;
 }

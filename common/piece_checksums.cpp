@@ -97,7 +97,8 @@ bool ReadRecoveryRecord(const unsigned char* data, size_t size, RecoveryRecord& 
         return false;
     size_t at = 40 + 4 * (size_t)count;
     uint32_t nameLength = GetLittleEndian32(data + at);
-    if (nameLength > MAX_RECOVERY_NAME || size < RecoveryRecordSize(count, nameLength)) return false;
+    if (nameLength > MAX_RECOVERY_NAME || size < RecoveryRecordSize(count, nameLength))
+        return false;
     size_t checked = at + 4 + nameLength;
     if (Crc32Update(0, data, checked) != GetLittleEndian32(data + checked)) return false;
     record.pieceCount = (int32_t)count;

@@ -28,7 +28,8 @@ bool PatchCombinerParameters(std::vector<unsigned char>& image, const CombinerSl
 // Appends the list of the pieces' checksums (4 little-endian bytes each)
 // after the image, where the program reads it from its own file; nothing
 // when there are none.
-void AppendPieceList(std::vector<unsigned char>& image, const std::vector<unsigned char>& checksums);
+void AppendPieceList(std::vector<unsigned char>& image,
+                     const std::vector<unsigned char>& checksums);
 
 // The name as UTF-16 units, widened with the ANSI code page, so that the
 // combiner's LoadStringA gives the same bytes back.

@@ -63,8 +63,9 @@ public:
 int main(int argc, char** argv)
 {
     if (argc < 6 || argc > 8) {
-        fprintf(stderr, "usage: bench_rebuild PIECES_FOLDER NAME PIECE_COUNT FILE_SIZE OUTPUT "
-                        "[CHECKSUM [PROGRAM]]\n");
+        fprintf(stderr,
+                "usage: bench_rebuild PIECES_FOLDER NAME PIECE_COUNT FILE_SIZE OUTPUT "
+                "[CHECKSUM [PROGRAM]]\n");
         return 2;
     }
     CountingHost host;

@@ -22,6 +22,11 @@ bool SameBytes(const std::string& a, const std::string& b)
 
 class Journey : public ::testing::Test {
 protected:
+    // Each journey starts with "Add a recovery piece" as a first start has it: cleared.
+    Journey()
+    {
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Velloran\\Brindle", "RecoveryPiece");
+    }
     void TearDown() override { RemoveTestFolder(work); }
 
     std::string work = MakeTestFolder();

@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "checksum_thread.h"
-#include "crc32.h"
 #include "combiner_writer.h"
+#include "crc32.h"
 #include "file_system.h"
 #include "job_flags.h"
 #include "message_box.h"

@@ -69,6 +69,12 @@ private:
     unsigned char* buffers_[COUNT] = {};
 };
 
+// The bytes to move next: what is left, at most `largest`, none when nothing is left.
+size_t UpTo(int64_t rest, size_t largest)
+{
+    return rest <= 0 ? 0 : rest < (int64_t)largest ? (size_t)rest : largest;
+}
+
 // Joins the texts given up to a null one into out (cut to fit).
 void Compose(char* out, size_t size, ...)
 {
@@ -161,8 +167,7 @@ void LookForRecoveryPiece(RunInputs& in, RunBuffers& buffers)
     in.recoveryPresent = file.open(in.recoveryPath, RawFile::ForReading);
     int64_t size = file.size();
     if (size < 0) return;
-    size_t length =
-        size < (int64_t)MAX_RECOVERY_RECORD_SIZE ? (size_t)size : MAX_RECOVERY_RECORD_SIZE;
+    size_t length = UpTo(size, MAX_RECOVERY_RECORD_SIZE);
     unsigned char* data = buffers.get(RunBuffers::RECORD, MAX_RECOVERY_RECORD_SIZE);
     in.recoveryFits = data && file.readExactAt(0, data, length) &&
                       ReadRecoveryRecord(data, length, in.recovery) &&
@@ -185,8 +190,7 @@ bool RecoveryUsable(RunInputs& in, unsigned char* buffer)
         bool read = file.open(in.recoveryPath, RawFile::ForReading);
         uint32_t crc = 0;
         for (int64_t done = 0; read && done < in.recovery.pieceSize;) {
-            int64_t rest = in.recovery.pieceSize - done;
-            size_t block = rest < (int64_t)COPY_BUFFER_SIZE ? (size_t)rest : COPY_BUFFER_SIZE;
+            size_t block = UpTo(in.recovery.pieceSize - done, COPY_BUFFER_SIZE);
             read = file.readExactAt(RecoveryDataOffset(in) + done, buffer, block);
             crc = Crc32Update(crc, buffer, block);
             done += (int64_t)block;
@@ -446,8 +450,7 @@ CopyOutcome AppendPiece(ReassemblyHost& host, const RunInputs& in, int32_t numbe
     if (size != ExpectedPieceSize(in, number)) return SizeChanged;
     // A block never spans two pieces: each piece ends with its own remainder.
     for (int64_t copied = 0; copied < size;) {
-        int64_t rest = size - copied;
-        size_t block = rest < (int64_t)COPY_BUFFER_SIZE ? (size_t)rest : COPY_BUFFER_SIZE;
+        size_t block = UpTo(size - copied, COPY_BUFFER_SIZE);
         if (!piece.readExact(buffer, block)) return ReadFailed;
         if (!WriteTakingChecksum(output, buffer, block, checksum)) return WriteFailed;
         copied += (int64_t)block;
@@ -509,16 +512,14 @@ int32_t RebuildPiece(ReassemblyHost& host, const RunInputs& in, RunBuffers& buff
     int64_t size = ExpectedPieceSize(in, in.rebuiltPiece), pieceSize = in.firstPieceSize;
     bool opened = recovery.open(in.recoveryPath, RawFile::ForReading);
     for (int64_t offset = 0; offset < pieceSize; offset += COPY_BUFFER_SIZE) {
-        size_t block = pieceSize - offset < (int64_t)COPY_BUFFER_SIZE ? (size_t)(pieceSize - offset)
-                                                                      : COPY_BUFFER_SIZE;
+        size_t block = UpTo(pieceSize - offset, COPY_BUFFER_SIZE);
         if (!opened || !recovery.readExactAt(RecoveryDataOffset(in) + offset, together, block)) {
             ReportUnreadablePiece(host, in, in.recoveryPath);
             return -1;
         }
         for (int32_t number = 1; number <= in.pieceCount; ++number) {
-            int64_t rest = ExpectedPieceSize(in, number) - offset;
-            if (number == in.rebuiltPiece || rest <= 0) continue;  // past its end: zeros
-            size_t part = rest < (int64_t)block ? (size_t)rest : block;
+            size_t part = UpTo(ExpectedPieceSize(in, number) - offset, block);
+            if (number == in.rebuiltPiece || part == 0) continue;  // past its end: zeros
             char path[PATH_SIZE];
             PiecePath(in, number, path);
             RawFile piece;
@@ -527,9 +528,7 @@ int32_t RebuildPiece(ReassemblyHost& host, const RunInputs& in, RunBuffers& buff
             crcs[number - 1] = Crc32Update(crcs[number - 1], buffer, part);
             XorInto(together, buffer, part);
         }
-        size_t kept = offset >= size                   ? 0
-                      : size - offset < (int64_t)block ? (size_t)(size - offset)
-                                                       : block;
+        size_t kept = UpTo(size - offset, block);
         if (kept == 0) continue;
         if (!WriteTakingChecksum(output, together, kept, checksum)) {
             host.messageBox("An error occurred while attempting to write to the output file.",

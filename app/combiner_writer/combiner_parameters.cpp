@@ -62,3 +62,8 @@ void AppendPieceList(std::vector<unsigned char>& image, const std::vector<unsign
     image.resize(end + PieceListSize(count));
     WritePieceList(&image[end], checksums.data(), count);
 }
+
+std::string CombinerProgramName(const std::string& filePath)
+{
+    return "Create_" + BaseName(filePath) + ".exe";
+}

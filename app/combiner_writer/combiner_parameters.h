@@ -31,6 +31,9 @@ bool PatchCombinerParameters(std::vector<unsigned char>& image, const CombinerSl
 void AppendPieceList(std::vector<unsigned char>& image,
                      const std::vector<unsigned char>& checksums);
 
+// "Create_" + the file name without its extension + ".exe".
+std::string CombinerProgramName(const std::string& filePath);
+
 // The name as UTF-16 units, widened with the ANSI code page, so that the
 // combiner's LoadStringA gives the same bytes back.
 std::u16string WidenAnsiText(const std::string& text);

@@ -10,51 +10,20 @@
 #include "file_system.h"
 #include "message_box.h"
 #include "path_text_string.h"
-#include "split_job.h"
 #include "template_slots.h"
 
 namespace {
 
-// The job is over: its messages have been shown.
-CombinerWriteResult StopJob(SplitHost& host)
-{
-    endSplitJob(host, false, "");
-    return CombinerWriteResult::JobStopped;
-}
-
-bool OnRemovableDrive(const std::string& piecesFolder)
-{
-    return isRemovableDrive(RootOfPath(piecesFolder).c_str());
-}
-
-bool HasReserve(const std::string& piecesFolder, int64_t reserve)
-{
-    // -1 (free space unknown) counts as too little.
-    return getFreeSpace(piecesFolder.c_str()) >= reserve;
-}
-
 // Waits until the folder has room for the program; false when the job must stop.
-bool MakeRoomForProgram(SplitHost& host, const std::string& piecesFolder, int32_t lastDisk,
-                        int64_t reserve)
+bool MakeRoomForProgram(CombinerWriterHost& host, const std::string& piecesFolder,
+                        int32_t lastDisk, int64_t reserve)
 {
-    std::string drive = DriveName(piecesFolder);
+    bool removable = isRemovableDrive(RootOfPath(piecesFolder).c_str());
     // The last disk is too full: ask for the one after it, once.
-    if (OnRemovableDrive(piecesFolder) && !HasReserve(piecesFolder, reserve) &&
-        !askForDisk(host, (int64_t)lastDisk + 1, drive))
+    if (removable && getFreeSpace(piecesFolder.c_str()) < reserve &&
+        !askForDisk(host, (int64_t)lastDisk + 1, DriveName(piecesFolder)))
         return false;
-    while (!HasReserve(piecesFolder, reserve)) {
-        if (!OnRemovableDrive(piecesFolder)) {
-            host.messageBox("There is not enough free space on drive " + drive +
-                                " to complete the operation.",
-                            box::INFORMATION);
-            return false;
-        }
-        std::string question = "Please insert a disk with at least " +
-                               FormatWithSeparators(reserve) +
-                               " bytes of free space in drive " + drive;
-        if (host.messageBox(question, box::ROOM_REQUEST) == box::ANSWER_CANCEL) return false;
-    }
-    return true;
+    return waitForRoom(host, piecesFolder, reserve, removable);
 }
 
 // The whole program in one write; false unless it was created, written and closed.
@@ -72,7 +41,7 @@ bool WriteProgramFile(const std::string& path, const std::vector<unsigned char>&
     return false;
 }
 
-bool PatchedTemplate(SplitHost& host, const CombinerParameters& parameters,
+bool PatchedTemplate(CombinerWriterHost& host, const CombinerParameters& parameters,
                      std::vector<unsigned char>& image)
 {
     CombinerSlots slots;
@@ -82,7 +51,7 @@ bool PatchedTemplate(SplitHost& host, const CombinerParameters& parameters,
 
 }  // namespace
 
-CombinerWriteResult WriteCombinerProgram(SplitHost& host, const std::string& sourcePath,
+CombinerWriteResult WriteCombinerProgram(CombinerWriterHost& host, const std::string& sourcePath,
                                          const std::string& piecesFolder, int32_t pieceCount,
                                          int64_t fileSize, std::optional<uint32_t> checksum,
                                          const std::vector<unsigned char>& pieceChecksums,
@@ -100,12 +69,12 @@ CombinerWriteResult WriteCombinerProgram(SplitHost& host, const std::string& sou
     AppendPieceList(image, pieceChecksums);
 
     std::string programPath = piecesFolder + CombinerProgramName(sourcePath);
-    if (!mayReplaceFile(host, programPath)) return StopJob(host);
+    if (!mayReplaceFile(host, programPath)) return CombinerWriteResult::JobStopped;
     int64_t reserve = std::max<int64_t>(COMBINER_RESERVE, (int64_t)image.size());
-    if (!MakeRoomForProgram(host, piecesFolder, lastDisk, reserve)) return StopJob(host);
+    if (!MakeRoomForProgram(host, piecesFolder, lastDisk, reserve)) return CombinerWriteResult::JobStopped;
     if (!WriteProgramFile(programPath, image)) {
         host.messageBox("Unable to create the file \"" + programPath + "\"", box::INFORMATION);
-        return StopJob(host);
+        return CombinerWriteResult::JobStopped;
     }
     return CombinerWriteResult::Written;
 }

@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
-class SplitHost {
+#include "combiner_writer.h"
+
+// With the questions and the template the writer asks for (CombinerWriterHost).
+class SplitHost : public CombinerWriterHost {
 public:
-    virtual ~SplitHost() = default;
 
     // The file box (1000) and folder box (1001) texts, at most 511 characters.
     virtual std::string fileFieldText() = 0;
@@ -22,12 +24,6 @@ public:
     virtual int64_t pieceSize() = 0;
     // Whether "Add a recovery piece" (1018) is checked.
     virtual bool addRecoveryPiece() = 0;
-
-    // A message box owned by the main dialog with the title "Brindle 1.31";
-    // style and answer as in message_box.h.
-    virtual int messageBox(const std::string& text, unsigned style) = 0;
-    // The "Confirm File Overwrite" dialog: IDYES, IDNO or IDYESTOALL.
-    virtual int confirmOverwrite(const std::string& path) = 0;
 
     // Idle (true) or splitting (false) state of the main dialog.
     virtual void setSplitControls(bool enable) = 0;
@@ -39,10 +35,6 @@ public:
     virtual void setArrowCursor() = 0;
     // Moves the dialog's current file and folder to the front of the recent lists.
     virtual void rememberRecent() = 0;
-
-    // The combiner program's template (the finished combiner file);
-    // false when it cannot be found or loaded.
-    virtual bool loadCombinerTemplate(std::vector<unsigned char>& image) = 0;
 
     // The copy buffer of a job, or the recovery piece's buffer; null when it
     // cannot be obtained.

@@ -8,10 +8,12 @@
 #include <optional>
 
 #include "checksum_thread.h"
+#include "combiner_parameters.h"
 #include "combiner_writer.h"
 #include "crc32.h"
 #include "file_system.h"
 #include "job_flags.h"
+#include "job_questions.h"
 #include "message_box.h"
 #include "path_text_string.h"
 #include "piece_checksums.h"
@@ -40,6 +42,30 @@ struct JobResources {
 std::string Quoted(const std::string& text)
 {
     return "\"" + text + "\"";
+}
+
+// The one end of every job: arrow cursor, flags cleared, after a success the
+// recent lists and the report (naming the recovery piece, if one was
+// written), then the dialog back to idle.
+void endSplitJob(SplitHost& host, bool success, const std::string& filePath,
+                 bool recoveryWritten = false)
+{
+    host.setArrowCursor();
+    splitInProgress = false;
+    cancelRequested = false;
+    if (success) {
+        std::string report = "'" + FileNamePart(filePath) +
+                             "' was split successfully.\n\nBrindle has produced a program named '" +
+                             CombinerProgramName(filePath) + "' that will recreate the file.";
+        if (recoveryWritten)
+            report += "\n\nThe recovery piece '" + RecoveryPieceName(filePath) +
+                      "' can stand in for any one piece that is lost or damaged.";
+        host.rememberRecent();
+        host.messageBox(report, box::INFORMATION);
+    }
+    host.setSplitControls(true);
+    host.setProgress(0);
+    host.setStatusText("");
 }
 
 // Shows the refusal or error and ends the job, not successful.
@@ -198,22 +224,9 @@ bool prepareSplitJob(SplitHost& host, SplitJob& job, JobResources& resources)
 // Waits until the piece fits; false ends the job (its message already shown).
 bool MakeRoomForPiece(SplitHost& host, const SplitJob& job, int64_t pieceBytes)
 {
-    std::string drive = DriveName(job.piecesFolder);
-    while (getFreeSpace(job.piecesFolder.c_str()) < pieceBytes) {
-        if (!job.onRemovableDrive) {
-            FailJob(host, "There is not enough free space on drive " + drive +
-                              " to complete the operation.");
-            return false;
-        }
-        std::string question = "Please insert a disk with at least " +
-                               FormatWithSeparators(pieceBytes) +
-                               " bytes of free space in drive " + drive;
-        if (host.messageBox(question, box::ROOM_REQUEST) == box::ANSWER_CANCEL) {
-            endSplitJob(host, false, "");
-            return false;
-        }
-    }
-    return true;
+    if (waitForRoom(host, job.piecesFolder, pieceBytes, job.onRemovableDrive)) return true;
+    endSplitJob(host, false, "");
+    return false;
 }
 
 void ShowProgress(SplitHost& host, int64_t bytesCopied, int64_t fileSize)
@@ -369,18 +382,14 @@ void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
         return;
     }
     if (!job.takeChecksum) checksum.reset();
-    switch (WriteCombinerProgram(host, job.filePath, job.piecesFolder, (int32_t)job.pieceCount,
-                                 job.fileSize, checksum, resources.pieceChecksums,
-                                 (int32_t)job.pieceCount + (recoveryWritten ? 1 : 0))) {
-    case CombinerWriteResult::Written:
-        endSplitJob(host, !cancelCheckpoint(), job.filePath, recoveryWritten);
-        break;
-    case CombinerWriteResult::TemplateUnavailable:
-        endSplitJob(host, false, "");
-        break;
-    case CombinerWriteResult::JobStopped:
-        break;  // the writer has ended the job
-    }
+    // Whatever the writer could not do, it has said (or, without a
+    // template, says nothing): the job ends without the report.
+    bool written = WriteCombinerProgram(host, job.filePath, job.piecesFolder,
+                                        (int32_t)job.pieceCount, job.fileSize, checksum,
+                                        resources.pieceChecksums,
+                                        (int32_t)job.pieceCount + (recoveryWritten ? 1 : 0)) ==
+                   CombinerWriteResult::Written;
+    endSplitJob(host, written && !cancelCheckpoint(), job.filePath, recoveryWritten);
 }
 
 void writePieces(SplitHost& host, const SplitJob& job, JobResources& resources)
@@ -414,46 +423,7 @@ void runSplitJob(SplitHost& host, bool takeChecksum)
     if (prepareSplitJob(host, job, resources)) writePieces(host, job, resources);
 }
 
-std::string CombinerProgramName(const std::string& filePath)
-{
-    return "Create_" + BaseName(filePath) + ".exe";
-}
-
 std::string RecoveryPieceName(const std::string& filePath)
 {
     return FileNamePart(filePath) + ".recovery";
-}
-
-void endSplitJob(SplitHost& host, bool success, const std::string& filePath, bool recoveryWritten)
-{
-    host.setArrowCursor();
-    splitInProgress = false;
-    cancelRequested = false;
-    if (success) {
-        std::string report = "'" + FileNamePart(filePath) +
-                             "' was split successfully.\n\nBrindle has produced a program named '" +
-                             CombinerProgramName(filePath) + "' that will recreate the file.";
-        if (recoveryWritten)
-            report += "\n\nThe recovery piece '" + RecoveryPieceName(filePath) +
-                      "' can stand in for any one piece that is lost or damaged.";
-        host.rememberRecent();
-        host.messageBox(report, box::INFORMATION);
-    }
-    host.setSplitControls(true);
-    host.setProgress(0);
-    host.setStatusText("");
-}
-
-bool askForDisk(SplitHost& host, int64_t diskNumber, const std::string& drive)
-{
-    std::string text = "Please insert disk " + FormatDecimal(diskNumber) + " in drive " + drive;
-    return host.messageBox(text, box::DISK_REQUEST) == box::ANSWER_OK;
-}
-
-bool mayReplaceFile(SplitHost& host, const std::string& path)
-{
-    if (overwriteAll || !canOpenForReading(path.c_str())) return true;
-    int answer = host.confirmOverwrite(path);
-    if (answer == IDYESTOALL) overwriteAll = true;
-    return answer == IDYESTOALL || answer == box::ANSWER_YES;
 }

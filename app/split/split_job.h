@@ -25,27 +25,10 @@ struct SplitJob {
 };
 
 // The worker's whole job: prepare, write the pieces, write the combiner, and
-// end through endSplitJob on every way out. The CRC-32 of the file is taken
+// end in one place on every way out. The CRC-32 of the file is taken
 // from the bytes read for the pieces and handed to the combiner writer;
 // takeChecksum is false only where the copy is timed without it.
 void runSplitJob(SplitHost& host, bool takeChecksum = true);
 
-// The one end of every job: arrow cursor, flags cleared, after a success the
-// recent lists and the report (naming the recovery piece, if one was
-// written), then the dialog back to idle.
-void endSplitJob(SplitHost& host, bool success, const std::string& filePath,
-                 bool recoveryWritten = false);
-
 // "<file name>.recovery".
 std::string RecoveryPieceName(const std::string& filePath);
-
-// "Create_" + the file name without its extension + ".exe".
-std::string CombinerProgramName(const std::string& filePath);
-
-// "Please insert disk %s in drive %s" with OK and Cancel; true for OK.
-bool askForDisk(SplitHost& host, int64_t diskNumber, const std::string& drive);
-
-// The rule before replacing a file of the job: unless "Yes to All" was
-// given, an existing readable file is offered in the overwrite dialog.
-// True when the job may go on (Yes to All also sets overwriteAll).
-bool mayReplaceFile(SplitHost& host, const std::string& path);

@@ -18,7 +18,7 @@ std::vector<unsigned char> writtenList;
 int32_t writtenLastDisk = 0;
 
 // Shown among the boxes as "writer: file folder count size crc".
-CombinerWriteResult WriteCombinerProgram(SplitHost& host, const std::string& file,
+CombinerWriteResult WriteCombinerProgram(CombinerWriterHost& host, const std::string& file,
                                          const std::string& folder, int32_t count, int64_t size,
                                          std::optional<uint32_t> crc,
                                          const std::vector<unsigned char>& pieceChecksums,

@@ -11,7 +11,7 @@ import shutil
 import subprocess
 import sys
 import urllib.parse
-from outcome import exit_with
+from release_checks import exit_with
 
 PAGES = ["help/index.html", "help/splitting.html", "help/removable.html", "help/sizes.html",
          "help/overwrite.html", "help/cancel.html", "help/rebuild.html",

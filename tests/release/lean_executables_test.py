@@ -6,23 +6,26 @@ every written program keeps it zero and valid).
 Usage: lean_executables_test.py BRINDLE_EXE COMBINER_EXE"""
 import sys
 
-from pe_image import DEBUG_SECTION_PREFIX, PeImage, read_image
-from outcome import exit_with
+import pefile
+from release_checks import exit_with, read_image, resource
 
 failures = []
 
 
 def check_lean(what, image):
-    debug = [s.name for s in image.sections if s.name.startswith(DEBUG_SECTION_PREFIX)]
+    # Section names longer than 8 bytes (all the .debug ones) are "/n", kept
+    # in the string table after the symbols.
+    debug = [s.Name.rstrip(b"\0").decode() for s in image.sections
+             if s.Name.startswith((b".debug", b"/"))]
     if debug:
         failures.append("%s has debug sections: %s" % (what, ", ".join(debug)))
-    if image.symbol_table:
-        failures.append("%s has a symbol table at %d" % (what, image.symbol_table))
+    if image.FILE_HEADER.PointerToSymbolTable:
+        failures.append("%s has a symbol table at %d" % (what, image.FILE_HEADER.PointerToSymbolTable))
 
 
 def check_zero_checksum(what, image):
-    if image.checksum != 0:
-        failures.append("%s has the header checksum %d, not 0" % (what, image.checksum))
+    if image.OPTIONAL_HEADER.CheckSum != 0:
+        failures.append("%s has the header checksum %d, not 0" % (what, image.OPTIONAL_HEADER.CheckSum))
 
 
 brindle = read_image(sys.argv[1])
@@ -30,7 +33,7 @@ combiner = read_image(sys.argv[2])
 check_lean("Brindle.exe", brindle)
 check_lean("CombinePieces.exe", combiner)
 check_zero_checksum("CombinePieces.exe", combiner)
-_, template = brindle.resource("BLOB", 138)
-check_zero_checksum("the combiner template in Brindle.exe", PeImage(template))
+template, _ = resource(brindle, "BLOB", 138)
+check_zero_checksum("the combiner template in Brindle.exe", pefile.PE(data=template))
 
 exit_with(failures)

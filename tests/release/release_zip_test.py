@@ -12,8 +12,8 @@ import subprocess
 import sys
 import zipfile
 
-from pe_image import PeImage
-from outcome import exit_with
+import pefile
+from release_checks import exit_with, resource
 
 ZIP_NAME = "Brindle-1.31-win32.zip"
 FILES = ["Brindle.chm", "Brindle.exe", "README.txt"]
@@ -48,11 +48,12 @@ def main():
     brindle = read(os.path.join(unpacked, "Brindle.exe"))
     if brindle != read(os.path.join(build, "app", "main_window", "Brindle.exe")):
         failures.append("Brindle.exe in the zip is not the Brindle.exe of this build")
-    image = PeImage(brindle)
-    if (image.machine, image.magic, image.subsystem) != (I386, PE32, WINDOWS_GUI):
+    image = pefile.PE(data=brindle)
+    kind = (image.FILE_HEADER.Machine, image.OPTIONAL_HEADER.Magic, image.OPTIONAL_HEADER.Subsystem)
+    if kind != (I386, PE32, WINDOWS_GUI):
         failures.append("Brindle.exe is not a 32-bit Windows GUI program: machine 0x%x, "
-                        "magic 0x%x, subsystem %d" % (image.machine, image.magic, image.subsystem))
-    _, template = image.resource("BLOB", 138)
+                        "magic 0x%x, subsystem %d" % kind)
+    template, _ = resource(image, "BLOB", 138)
     if template != read(os.path.join(build, "CombinePieces", "CombinePieces.exe")):
         failures.append("the template in Brindle.exe is not CombinePieces.exe of this build")
     if read(os.path.join(unpacked, "Brindle.chm")) != \

@@ -8,15 +8,15 @@ Usage: version_info_test.py BRINDLE_EXE COMBINER_EXE OTHER_WORD_SIZE_COMBINER_EX
 import sys
 import xml.etree.ElementTree as ElementTree
 
-from pe_image import PeImage, read_image, version_info
-from outcome import exit_with
+import pefile
+from release_checks import exit_with, read_image, resource
 
 VERSION_1_31 = (1 << 16) | 31  # the high and low words: 1.31
 SIGNATURE = 0xFEEF04BD
 VFT_APP = 1
 VOS_NT_WINDOWS32 = 0x40004
 US_ENGLISH = 1033
-UNICODE = 1200
+RT_VERSION = 16
 RT_MANIFEST = 24
 ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
 SETTINGS = "{http://schemas.microsoft.com/SMI/2019/WindowsSettings}"
@@ -48,24 +48,36 @@ failures = []
 
 def manifest_settings(image):
     """Each element of the manifest without elements inside, with its attributes and text."""
-    root = ElementTree.fromstring(image.resource(RT_MANIFEST, 1)[1])
+    root = ElementTree.fromstring(resource(image, RT_MANIFEST, 1)[0])
     return {" ".join([node.tag] + ["%s=%s" % pair for pair in sorted(node.attrib.items())] +
                      (node.text or "").split()) for node in root.iter() if len(node) == 0}
 
 
+def version_info(image):
+    """The fixed part, the strings by string-table key and the translations."""
+    strings, translations = {}, []
+    for block in image.FileInfo[0]:
+        for table in getattr(block, "StringTable", []):
+            strings[table.LangID.decode()] = {k.decode(): v.decode() for k, v in table.entries.items()}
+        for var in getattr(block, "Var", []):
+            translations += var.entry.values()
+    return image.VS_FIXEDFILEINFO[0], strings, translations
+
+
 def check(what, image, expected_strings):
     try:
-        language, fixed, strings, translations = version_info(image)
+        _, language = resource(image, RT_VERSION, 1)
+        fixed, strings, translations = version_info(image)
         manifest = manifest_settings(image)
-    except (KeyError, ValueError) as error:
+    except (AttributeError, KeyError, ValueError) as error:
         failures.append("%s: no version information or manifest (%s)" % (what, error))
         return
-    (signature, _, file_ms, file_ls, product_ms, product_ls, _, _, os, file_type, _, _, _) = fixed
-    expected = [("language", US_ENGLISH, language), ("signature", SIGNATURE, signature),
-                ("file version", (VERSION_1_31, 0), (file_ms, file_ls)),
-                ("product version", (VERSION_1_31, 0), (product_ms, product_ls)),
-                ("file type", VFT_APP, file_type), ("system", VOS_NT_WINDOWS32, os),
-                ("translations", [(US_ENGLISH, UNICODE)], translations),
+    expected = [("language", US_ENGLISH, language), ("signature", SIGNATURE, fixed.Signature),
+                ("file version", (VERSION_1_31, 0), (fixed.FileVersionMS, fixed.FileVersionLS)),
+                ("product version", (VERSION_1_31, 0),
+                 (fixed.ProductVersionMS, fixed.ProductVersionLS)),
+                ("file type", VFT_APP, fixed.FileType), ("system", VOS_NT_WINDOWS32, fixed.FileOS),
+                ("translations", ["0x0409 0x04b0"], translations),
                 ("string tables", ["040904B0"], sorted(strings)), ("manifest", MANIFEST, manifest)]
     for name, want, got in expected:
         if want != got:
@@ -79,7 +91,7 @@ brindle = read_image(sys.argv[1])
 check("Brindle.exe", brindle, BRINDLE_STRINGS)
 check("CombinePieces.exe", read_image(sys.argv[2]), COMBINER_STRINGS)
 check("the combiner of the other word size", read_image(sys.argv[3]), COMBINER_STRINGS)
-_, template = brindle.resource("BLOB", 138)
-check("the combiner template in Brindle.exe", PeImage(template), COMBINER_STRINGS)
+template, _ = resource(brindle, "BLOB", 138)
+check("the combiner template in Brindle.exe", pefile.PE(data=template), COMBINER_STRINGS)
 
 exit_with(failures)

@@ -68,8 +68,9 @@ TEST(Patching, FillsEachSlotToItsLastUnitAndRefusesAValueWithNoRoomForItsTermina
         EXPECT_EQ(PlaceholderOffsets(image), (std::vector<size_t>{found.fileName, found.pieceCount,
                                                                   found.fileSize, found.checksum}));
     }
-    std::vector<unsigned char> image = ReadWholeFile(TemplatePath());
-    std::vector<size_t> at = PlaceholderOffsets(ReadTextFile(TemplatePath()));
+    std::string original = ReadTextFile(TemplatePath());
+    std::vector<unsigned char> image(original.begin(), original.end());
+    std::vector<size_t> at = PlaceholderOffsets(original);
     const CombinerSlots slots = {at[0], at[1], at[2], at[3]};
     ASSERT_TRUE(PatchCombinerParameters(
         image, slots, {std::string(511, 'n'), 999999999, INT64_MAX, 0x0A1B2C3Du}));

@@ -54,7 +54,7 @@ TEST(Crc32, KnownValuesAndChunksOfShiftingLengthAndAlignment)
 {
     EXPECT_EQ(Crc32Update(0, "123456789", 9), 0xCBF43926u);
     EXPECT_EQ(Crc32Update(0, "The quick brown fox jumps over the lazy dog", 43), 0x414FA339u);
-    // Python: zlib.crc32(bytes(PatternByte(i, 1) for i in range(1000003))) == 0x2986A6B8
+    // Python: zlib.crc32 of PatternBytes(0, 1000003) == 0x2986A6B8
     const std::string bytes = PatternBytes(0, 1000003);
     // Chunks of 1, 4, 13, 40 ... bytes: shifting alignments, below and above the blocks folded,
     // by each method this processor offers.

@@ -14,8 +14,8 @@ const char* const TITLE = "Brindle 1.31";
 bool SameBytes(const std::string& a, const std::string& b)
 {
     for (int64_t at = 0;; at += 1 << 24) {
-        std::vector<unsigned char> bytesOfA = ReadRange(a, at, 1 << 24);
-        if (bytesOfA != ReadRange(b, at, 1 << 24)) return false;
+        std::string bytesOfA = ReadTextFile(a, at, 1 << 24);
+        if (bytesOfA != ReadTextFile(b, at, 1 << 24)) return false;
         if (bytesOfA.empty()) return FileExists(a);
     }
 }
@@ -119,7 +119,7 @@ TEST_F(Journey, CancelQuestionHoldsTheJobAndExitDuringASplitKeepsTheSettings)
             Dismiss(overwrite, IDC_OVERWRITE_YES);
             // The job goes on to its next check and is held there, the second piece empty.
             auto held = [&] {
-                return ReadWholeFile(pieces + "f.bin.2").empty() && Text(status) == percent;
+                return ReadTextFile(pieces + "f.bin.2").empty() && Text(status) == percent;
             };
             EXPECT_TRUE(WaitFor([&] { return !(percent = Text(status)).empty() && held(); }));
             EXPECT_FALSE(WaitFor([&] { return !held(); }, false, 500));
@@ -129,8 +129,8 @@ TEST_F(Journey, CancelQuestionHoldsTheJobAndExitDuringASplitKeepsTheSettings)
             }
             EXPECT_TRUE(
                 WaitFor([&] { return Shown(main, IDC_SPLIT) && !FindDialog(main, TITLE); }));
-            EXPECT_EQ(ReadWholeFile(pieces + "f.bin.1").size(), 1457664u);
-            EXPECT_EQ(ReadWholeFile(pieces + "f.bin.2").size(), reply == IDNO ? 1457664u : 0u);
+            EXPECT_EQ(ReadTextFile(pieces + "f.bin.1").size(), 1457664u);
+            EXPECT_EQ(ReadTextFile(pieces + "f.bin.2").size(), reply == IDNO ? 1457664u : 0u);
             EXPECT_EQ(FileExists(pieces + "Create_f.exe"), reply == IDNO);
         }
         SetWindowPos(main, NULL, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);

@@ -109,12 +109,10 @@ TEST_F(Splitting, PiecesAreSlicesOfTheFileNumberedToTheWidthOfTheCount)
         CreateDirectoryA(out.c_str(), NULL);
         Run(source, out, c.pieceSize,
             {"writer: " + source + " " + out + " " + c.writer, Report(c.name, c.program)});
-        std::vector<unsigned char> joined;  // in the order of their names
-        for (const std::string& piece : Listing(out)) {
-            auto bytes = ReadWholeFile(out + piece.substr(0, piece.find(' ')));
-            joined.insert(joined.end(), bytes.begin(), bytes.end());
-        }
-        EXPECT_TRUE(joined == ReadWholeFile(source)) << c.name;
+        std::string joined;  // in the order of their names
+        for (const std::string& piece : Listing(out))
+            joined += ReadTextFile(out + piece.substr(0, piece.find(' ')));
+        EXPECT_TRUE(joined == ReadTextFile(source)) << c.name;
     }
     EXPECT_EQ(host.log, (Lines{"controls: splitting", "status:   0%", "progress: 99",
                                "status:   99%", "progress: 100", "status:   100%",

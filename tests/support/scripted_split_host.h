@@ -69,7 +69,9 @@ public:
     void rememberRecent() override { record("remember"); }
     bool loadCombinerTemplate(std::vector<unsigned char>& image) override
     {
-        return !templatePath.empty() && !(image = ReadWholeFile(templatePath)).empty();
+        std::string bytes = templatePath.empty() ? "" : ReadTextFile(templatePath);
+        image.assign(bytes.begin(), bytes.end());
+        return !image.empty();
     }
     std::unique_ptr<unsigned char[]> obtainCopyBuffer(size_t n) override
     {

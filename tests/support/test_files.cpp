@@ -26,7 +26,7 @@ void RemoveTestFolder(const std::string& folder)
     std::filesystem::remove_all(folder, ignored);
 }
 
-unsigned char PatternByte(int64_t offset, unsigned seed)
+static unsigned char PatternByte(int64_t offset, unsigned seed)
 {
     // Cheap, position-dependent bytes: a shifted or repeated slice never matches.
     uint64_t x = (uint64_t)offset * 2654435761u + seed * 40503u;
@@ -57,25 +57,13 @@ void WriteTextFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
 }
 
-std::vector<unsigned char> ReadRange(const std::string& path, int64_t offset, size_t count)
-{
-    std::vector<unsigned char> bytes(count);
-    std::ifstream file(path, std::ios::binary);
-    file.seekg(offset).read((char*)bytes.data(), (std::streamsize)count);
-    bytes.resize((size_t)file.gcount());
-    return bytes;
-}
-
-std::string ReadTextFile(const std::string& path)
-{
-    std::vector<unsigned char> bytes = ReadWholeFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-std::vector<unsigned char> ReadWholeFile(const std::string& path)
+std::string ReadTextFile(const std::string& path, int64_t offset, size_t count)
 {
     std::ifstream file(path, std::ios::binary | std::ios::ate);  // at its end: tellg is the size
-    return ReadRange(path, 0, file ? (size_t)file.tellg() : 0);
+    int64_t size = file ? (int64_t)file.tellg() : 0;
+    std::string bytes(offset < size ? (size_t)std::min<uint64_t>(count, size - offset) : 0, '\0');
+    file.seekg(offset).read(&bytes[0], (std::streamsize)bytes.size());
+    return bytes;
 }
 
 bool FileExists(const std::string& path)
@@ -131,11 +119,6 @@ bool InsertDiskInDriveA(const std::string& unixFolder)
     }
     if (exists) DeleteFileA((disk + marker).c_str());
     return inserted;
-}
-
-bool RunByTestCommand()
-{
-    return getenv("BRINDLE_TEST_COMMAND") && *getenv("BRINDLE_TEST_COMMAND");
 }
 
 SmallDisk::~SmallDisk()

@@ -172,7 +172,6 @@ TEST_F(Journey, FileAbove4GiBNamedInAnyScriptIsSplitAndRebuiltIdentical)
     Choose(main, IDC_SIZE_CHOICE, 1);
     Choose(main, IDC_UNIT_LIST, 3);
     Type(main, IDC_CUSTOM_NUMBER, "1");
-    EXPECT_EQ(Text(main, IDC_PIECE_COUNT_LINE), "5");
     Press(main, IDC_SPLIT);
     EXPECT_TRUE(WaitFor([&] { return FindDialog(main, TITLE) != NULL; }, false, 1200000));
     EXPECT_EQ(Answer(main, TITLE, IDOK).find("'" + name + ".img' was split successfully."), 0u);

@@ -12,9 +12,6 @@ import pefile
 from release_checks import exit_with, read_image, resource
 
 VERSION_1_31 = (1 << 16) | 31  # the high and low words: 1.31
-SIGNATURE = 0xFEEF04BD
-VFT_APP = 1
-VOS_NT_WINDOWS32 = 0x40004
 US_ENGLISH = 1033
 RT_VERSION = 16
 RT_MANIFEST = 24
@@ -27,21 +24,6 @@ MANIFEST |= {"{urn:schemas-microsoft-com:compatibility.v1}supportedOS Id={%s}" %
     "e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a "
     "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 "
     "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a").split()}
-
-BRINDLE_STRINGS = {
-    "CompanyName": "Velloran",
-    "FileDescription": "Brindle: splits a file into pieces for small media",
-    "FileVersion": "1.31",
-    "InternalName": "Brindle.exe",
-    "LegalCopyright": "Copyright (C) 2026 Velloran",
-    "OriginalFilename": "Brindle.exe",
-    "ProductName": "Brindle",
-    "ProductVersion": "1.31",
-}
-COMBINER_STRINGS = dict(BRINDLE_STRINGS,
-                        FileDescription="Brindle: recreates a file from its pieces",
-                        InternalName="CombinePieces.exe",
-                        OriginalFilename="CombinePieces.exe")
 
 failures = []
 
@@ -64,7 +46,7 @@ def version_info(image):
     return image.VS_FIXEDFILEINFO[0], strings, translations
 
 
-def check(what, image, expected_strings):
+def check(what, image, file_name):
     try:
         _, language = resource(image, RT_VERSION, 1)
         fixed, strings, translations = version_info(image)
@@ -72,26 +54,29 @@ def check(what, image, expected_strings):
     except (AttributeError, KeyError, ValueError) as error:
         failures.append("%s: no version information or manifest (%s)" % (what, error))
         return
-    expected = [("language", US_ENGLISH, language), ("signature", SIGNATURE, fixed.Signature),
+    expected = [("language", US_ENGLISH, language),
                 ("file version", (VERSION_1_31, 0), (fixed.FileVersionMS, fixed.FileVersionLS)),
                 ("product version", (VERSION_1_31, 0),
                  (fixed.ProductVersionMS, fixed.ProductVersionLS)),
-                ("file type", VFT_APP, fixed.FileType), ("system", VOS_NT_WINDOWS32, fixed.FileOS),
                 ("translations", ["0x0409 0x04b0"], translations),
                 ("string tables", ["040904B0"], sorted(strings)), ("manifest", MANIFEST, manifest)]
     for name, want, got in expected:
         if want != got:
             failures.append("%s: %s is %r, expected %r" % (what, name, got, want))
-    got_strings = strings.get("040904B0", {})
+    # The product, its maker and version, and the program's own name.
+    expected_strings = {"CompanyName": "Velloran", "ProductName": "Brindle", "FileVersion": "1.31",
+                        "ProductVersion": "1.31", "InternalName": file_name,
+                        "OriginalFilename": file_name}
+    got_strings = {key: strings.get("040904B0", {}).get(key) for key in expected_strings}
     if got_strings != expected_strings:
         failures.append("%s: strings are %r, expected %r" % (what, got_strings, expected_strings))
 
 
 brindle = read_image(sys.argv[1])
-check("Brindle.exe", brindle, BRINDLE_STRINGS)
-check("CombinePieces.exe", read_image(sys.argv[2]), COMBINER_STRINGS)
-check("the combiner of the other word size", read_image(sys.argv[3]), COMBINER_STRINGS)
+check("Brindle.exe", brindle, "Brindle.exe")
+check("CombinePieces.exe", read_image(sys.argv[2]), "CombinePieces.exe")
+check("the combiner of the other word size", read_image(sys.argv[3]), "CombinePieces.exe")
 template, _ = resource(brindle, "BLOB", 138)
-check("the combiner template in Brindle.exe", pefile.PE(data=template), COMBINER_STRINGS)
+check("the combiner template in Brindle.exe", pefile.PE(data=template), "CombinePieces.exe")
 
 exit_with(failures)

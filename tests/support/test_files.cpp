@@ -66,6 +66,13 @@ std::string ReadTextFile(const std::string& path, int64_t offset, size_t count)
     return bytes;
 }
 
+std::string LittleEndian(uint64_t value, int bytes)
+{
+    std::string text;
+    for (int i = 0; i < bytes; ++i) text += (char)(value >> 8 * i);
+    return text;
+}
+
 bool FileExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

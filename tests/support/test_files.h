@@ -22,6 +22,8 @@ void WriteTextFile(const std::string& path, const std::string& bytes);
 // Its bytes, or `count` of them from `offset` (fewer at its end); empty when there is no file.
 std::string ReadTextFile(const std::string& path, int64_t offset = 0, size_t count = SIZE_MAX);
 bool FileExists(const std::string& path);
+// The lowest `bytes` bytes of the value, lowest first, as the formats on disk keep numbers.
+std::string LittleEndian(uint64_t value, int bytes);
 
 // A Windows path for a path on the Linux side (Z:\...).
 std::string WindowsPathOf(const std::string& unixPath);
@@ -55,11 +57,11 @@ private:
 // For a test that needs what only the test command provides (root, drive A:, the small disks):
 // under the test command a missing one fails the test; run by hand, the test is skipped and says
 // why.
-#define REQUIRE_PREREQUISITE(present, what)                                             \
-    do {                                                                                \
-        if (!(present)) {                                                               \
-            if (getenv("BRINDLE_TEST_COMMAND") && *getenv("BRINDLE_TEST_COMMAND"))      \
-                FAIL() << "missing: " << (what);                                        \
-            GTEST_SKIP() << "skipped when run by hand: missing " << (what);             \
-        }                                                                               \
+#define REQUIRE_PREREQUISITE(present, what)                                        \
+    do {                                                                           \
+        if (!(present)) {                                                          \
+            if (getenv("BRINDLE_TEST_COMMAND") && *getenv("BRINDLE_TEST_COMMAND")) \
+                FAIL() << "missing: " << (what);                                   \
+            GTEST_SKIP() << "skipped when run by hand: missing " << (what);        \
+        }                                                                          \
     } while (false)

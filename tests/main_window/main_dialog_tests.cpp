@@ -155,17 +155,15 @@ TEST_F(MainDialog, OverwriteQuestionHasTheFocusOnNoAndOnlyItsButtonsAnswerIt)
                    [&] { answer = confirmOverwrite(dialog, "C:\\a.bin.2"); });
         return answer;
     };
-    EXPECT_EQ(ask([](HWND box) {
-                  EXPECT_EQ(
-                      Text(box, IDC_OVERWRITE_TEXT),
-                      "The file \"C:\\a.bin.2\" already exists.\nDo you want to overwrite it?");
-                  GUITHREADINFO info = {};
-                  info.cbSize = sizeof info;
-                  GetGUIThreadInfo(GetWindowThreadProcessId(box, NULL), &info);
-                  EXPECT_EQ(info.hwndFocus, GetDlgItem(box, IDC_OVERWRITE_NO));
-                  PostMessageA(info.hwndFocus, WM_KEYDOWN, VK_RETURN, 0x001C0001);  // Enter at once
-              }),
-              IDNO);
+    auto enterAtOnce = [](HWND box) {
+        EXPECT_EQ(Text(box, IDC_OVERWRITE_TEXT),
+                  "The file \"C:\\a.bin.2\" already exists.\nDo you want to overwrite it?");
+        GUITHREADINFO info = {sizeof info};
+        GetGUIThreadInfo(GetWindowThreadProcessId(box, NULL), &info);
+        EXPECT_EQ(info.hwndFocus, GetDlgItem(box, IDC_OVERWRITE_NO));
+        PostMessageA(info.hwndFocus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    };
+    EXPECT_EQ(ask(enterAtOnce), IDNO);
     EXPECT_EQ(ask([](HWND box) { Press(box, IDC_OVERWRITE_YES_TO_ALL); }), IDYESTOALL);
     // Commands arrive in order: had Escape closed the dialog, Yes would not be read.
     EXPECT_EQ(ask([](HWND box) {

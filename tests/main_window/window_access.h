@@ -166,17 +166,6 @@ public:
     {
         return WaitDialog(NULL, caption, false, process_.dwProcessId);
     }
-    unsigned codePage()  // GetACP() run inside it: system DLLs lie at one address in every process
-    {
-        FARPROC getACP = GetProcAddress(GetModuleHandleA("kernel32"), "GetACP");
-        HANDLE thread = CreateRemoteThread(process_.hProcess, NULL, 0,
-                                           (LPTHREAD_START_ROUTINE)(void*)getACP, NULL, 0, NULL);
-        DWORD code = 0;  // STILL_ACTIVE while it runs, 0 if it did not start
-        WaitForSingleObject(thread, 10000);
-        GetExitCodeThread(thread, &code);
-        CloseHandle(thread);
-        return code;
-    }
     long exitCode()  // once it has ended; -1 if it did not end in time
     {
         DWORD code = 0;

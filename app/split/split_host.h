@@ -16,7 +16,6 @@
 // With the questions and the template the writer asks for (CombinerWriterHost).
 class SplitHost : public CombinerWriterHost {
 public:
-
     // The file box (1000) and folder box (1001) texts, at most 511 characters.
     virtual std::string fileFieldText() = 0;
     virtual std::string folderFieldText() = 0;

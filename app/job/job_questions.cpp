@@ -18,9 +18,9 @@ bool waitForRoom(QuestionHost& host, const std::string& folder, int64_t bytes, b
     // -1 (free space unknown) counts as too little.
     while (getFreeSpace(folder.c_str()) < bytes) {
         if (!removable) {
-            host.messageBox("There is not enough free space on drive " + drive +
-                                " to complete the operation.",
-                            box::INFORMATION);
+            host.messageBox(
+                "There is not enough free space on drive " + drive + " to complete the operation.",
+                box::INFORMATION);
             return false;
         }
         std::string question = "Please insert a disk with at least " + FormatWithSeparators(bytes) +

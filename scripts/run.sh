@@ -27,6 +27,6 @@ wine_prefix_env "$run_dir" "$WORD_SIZES"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "run: making a Wine prefix in $WINEPREFIX (once)"
     mkdir -p "$run_dir"
-    make_wine_prefix
 fi
+use_wine_prefix
 exec "$WINE" "$build_dir/app/main_window/Brindle.exe"

@@ -21,7 +21,7 @@ for p in cmake make \
          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
          wine wine32:i386 wine64 xvfb xauth x11-utils googletest imagemagick \
-         fonts-wine fp-utils libchm-bin python3 python3-pefile; do
+         fonts-wine fonts-freefont-ttf fp-utils libchm-bin python3 python3-pefile; do
     have_pkg "$p" || need+=("$p")
 done
 

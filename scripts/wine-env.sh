@@ -33,7 +33,13 @@ make_wine_prefix() {
         echo "set-up: check that '$WINE --version' works; scripts/setup.sh installs Wine." >&2
         return 1
     fi
-    add_marlett_font
+    add_marlett_font && add_tahoma_stand_in
+}
+
+# For the prefixes kept from one command to the next (scripts/run.sh, the
+# benchmark's): made when missing; one made before the Tahoma stand-in gets it.
+use_wine_prefix() {
+    if [ -f "$WINEPREFIX/system.reg" ]; then add_tahoma_stand_in; else make_wine_prefix; fi
 }
 
 # Drive A: is removable; its "disks" are folders under $BRINDLE_DRIVES, and a
@@ -63,6 +69,19 @@ setup_drives() {
 add_marlett_font() {
     quiet_step "copying Wine's Marlett font (package fonts-wine) into the prefix" \
         cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+}
+
+# The dialogs ask for Tahoma 8, and Wine draws message boxes, menus and
+# captions with Tahoma too (MS Shell Dlg is Tahoma by its substitutes). The
+# prefix has no Tahoma: Wine's own (fonts-wine) is not loaded, as above, and is
+# wider than Windows' anyway; without one Wine draws with its first sans-serif
+# face (DejaVu Sans here), which is wider still, and labels lose their ends.
+# FreeSans (fonts-freefont-ttf) gives the dialog units of Tahoma 8 (6 x 13
+# pixels) and fits every label, so the prefix takes it for Tahoma.
+add_tahoma_stand_in() {
+    grep -qF 'Software\\Wine\\Fonts\\Replacements' "$WINEPREFIX/user.reg" 2>/dev/null && return 0
+    quiet_step "naming FreeSans (package fonts-freefont-ttf) the prefix's Tahoma" \
+        "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /d FreeSans /f
 }
 
 start_display() {

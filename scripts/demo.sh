@@ -6,7 +6,9 @@
 # piece is damaged, and again although it is lost, with screenshots
 # (ImageMagick) on the way; prints where they are.
 # It uses a Wine prefix of its own under the build folder (demo/), so it does
-# not disturb the tests or scripts/run.sh.
+# not disturb the tests or scripts/run.sh. The journeys work in
+# C:\users\Public\Documents\ of that prefix, so the pictures show the paths a
+# Windows user has.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 export BUILD_DIR=${BUILD_DIR:-$source_dir/build}
@@ -27,7 +29,8 @@ start_test_environment "$demo_dir" "$WORD_SIZES"
 
 status=0
 mkdir -p "$demo_dir/screenshots"
-BRINDLE_SCREENSHOTS="$demo_dir/screenshots" "$WINE" "$build_dir/tests/journeys/journey_tests.exe" \
+BRINDLE_SCREENSHOTS="$demo_dir/screenshots" BRINDLE_JOURNEY_FOLDER='C:\users\Public\Documents\' \
+    "$WINE" "$build_dir/tests/journeys/journey_tests.exe" \
     --gtest_filter='Journey.FloppySplit*' || status=$?
 
 echo

@@ -26,10 +26,13 @@ protected:
     Journey()
     {
         RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Velloran\\Brindle", "RecoveryPiece");
+        CreateDirectoryA(work.c_str(), NULL);
     }
     void TearDown() override { RemoveTestFolder(work); }
 
-    std::string work = MakeTestFolder();
+    // A fresh folder, or BRINDLE_JOURNEY_FOLDER's (a Windows path ending in \), made anew.
+    std::string work =
+        getenv("BRINDLE_JOURNEY_FOLDER") ? getenv("BRINDLE_JOURNEY_FOLDER") : MakeTestFolder();
     std::string brindlePath = WindowsPathOf(BRINDLE_UNIX_PATH);
 };
 
@@ -43,7 +46,7 @@ TEST_F(Journey, FloppySplitWithARecoveryPieceIsRebuiltThoughAPieceIsDamagedOrLos
     auto disk = [&, run = std::to_string(GetTickCount())](char n) {
         return std::string(drives) + "/disk" + run + n;
     };
-    std::string bytes(3000000, '\0'), source = work + "letters.bin", together = work + "together\\";
+    std::string bytes(3000000, '\0'), source = work + "holiday.bin", together = work + "Restore\\";
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = (char)(i % 251);
     WriteTextFile(source, bytes);
     CreateDirectoryA(together.c_str(), NULL);
@@ -62,32 +65,32 @@ TEST_F(Journey, FloppySplitWithARecoveryPieceIsRebuiltThoughAPieceIsDamagedOrLos
         ASSERT_TRUE(InsertDiskInDriveA(disk(n)));
         Dismiss(prompt, IDOK);
     }
-    EXPECT_EQ(Answer(main, TITLE, IDOK).find("'letters.bin' was split successfully."), 0u);
+    EXPECT_EQ(Answer(main, TITLE, IDOK).find("'holiday.bin' was split successfully."), 0u);
     Press(main, IDC_EXIT);
     EXPECT_EQ(brindle.exitCode(), 0);
-    for (std::string name : {"1letters.bin.1", "2letters.bin.2", "3letters.bin.3",
-                             "4letters.bin.recovery", "4Create_letters.exe"})
+    for (std::string name : {"1holiday.bin.1", "2holiday.bin.2", "3holiday.bin.3",
+                             "4holiday.bin.recovery", "4Create_holiday.exe"})
         EXPECT_TRUE(CopyFileA((WindowsPathOf(disk(name[0])) + "\\" + name.substr(1)).c_str(),
                               (together + name.substr(1)).c_str(), FALSE))
             << name;
     bytes[1457664 + 100] ^= 0xFF;  // the second piece, damaged on the way, its size kept
-    WriteTextFile(together + "letters.bin.2", bytes.substr(1457664, 1457664));
+    WriteTextFile(together + "holiday.bin.2", bytes.substr(1457664, 1457664));
     for (bool lost : {false, true}) {
-        if (lost) DeleteFileA((together + "letters.bin.2").c_str());
-        Program combiner(together + "Create_letters.exe", together);
+        if (lost) DeleteFileA((together + "holiday.bin.2").c_str());
+        Program combiner(together + "Create_holiday.exe", together);
         HWND dialog = combiner.window("Brindle");
         EXPECT_EQ(Text(dialog, 1003) + " " + Text(dialog, 1002) + " " + Text(dialog, 1001),
-                  "'letters.bin' " + together + "letters.bin " + together);
+                  "'holiday.bin' " + together + "holiday.bin " + together);
         Screenshot(lost ? "4_piece_lost" : "2_combiner");
         Press(dialog, IDOK);
         WaitDialog(dialog, "Brindle");
         Screenshot(lost ? "5_piece_rebuilt" : "3_damaged_piece_rebuilt");
         EXPECT_EQ(Answer(dialog, "Brindle", IDOK),
-                  "The file was created successfully.\n\nThe file 'letters.bin.2' was missing or "
-                  "damaged and has been rebuilt from 'letters.bin.recovery'.");
+                  "The file was created successfully.\n\nThe file 'holiday.bin.2' was missing or "
+                  "damaged and has been rebuilt from 'holiday.bin.recovery'.");
         EXPECT_EQ(combiner.exitCode(), 1);
-        EXPECT_TRUE(SameBytes(together + "letters.bin", source));
-        DeleteFileA((together + "letters.bin").c_str());
+        EXPECT_TRUE(SameBytes(together + "holiday.bin", source));
+        DeleteFileA((together + "holiday.bin").c_str());
     }
 }
 

@@ -54,18 +54,23 @@ TEST_F(Journey, FloppySplitWithARecoveryPieceIsRebuiltThoughAPieceIsDamagedOrLos
     HWND main = brindle.window(TITLE);
     Type(main, IDC_FILE_BOX, source);
     Type(main, IDC_FOLDER_BOX, "A:\\");
+    Screenshot("brindle_main_idle", main);
     Send(GetDlgItem(main, IDC_RECOVERY_PIECE), BM_CLICK, 0, 0);
-    Screenshot("0_recovery_box");
+    Screenshot("brindle_main_recovery", main);
     Press(main, IDC_SPLIT);
     for (char n : {'1', '2', '3', '4'}) {  // a disk for each piece, and one for the recovery piece
         CreateDirectoryA(WindowsPathOf(disk(n)).c_str(), NULL);
         HWND prompt = WaitDialog(main, TITLE);
-        if (n == '1') Screenshot("1_disk_prompt");
+        if (n == '1') Screenshot("1_disk_prompt", main);
         EXPECT_EQ(Text(prompt, BOX_TEXT), std::string("Please insert disk ") + n + " in drive A:");
         ASSERT_TRUE(InsertDiskInDriveA(disk(n)));
         Dismiss(prompt, IDOK);
     }
     EXPECT_EQ(Answer(main, TITLE, IDOK).find("'holiday.bin' was split successfully."), 0u);
+    Press(main, ID_HELP_ABOUT);
+    HWND about = WaitDialog(main, "About Brindle");
+    Screenshot("about_box", about);
+    Dismiss(about, IDOK);
     Press(main, IDC_EXIT);
     EXPECT_EQ(brindle.exitCode(), 0);
     for (std::string name : {"1holiday.bin.1", "2holiday.bin.2", "3holiday.bin.3",
@@ -81,10 +86,10 @@ TEST_F(Journey, FloppySplitWithARecoveryPieceIsRebuiltThoughAPieceIsDamagedOrLos
         HWND dialog = combiner.window("Brindle");
         EXPECT_EQ(Text(dialog, 1003) + " " + Text(dialog, 1002) + " " + Text(dialog, 1001),
                   "'holiday.bin' " + together + "holiday.bin " + together);
-        Screenshot(lost ? "4_piece_lost" : "2_combiner");
+        Screenshot(lost ? "4_piece_lost" : "combiner_dialog", dialog);
         Press(dialog, IDOK);
         WaitDialog(dialog, "Brindle");
-        Screenshot(lost ? "5_piece_rebuilt" : "3_damaged_piece_rebuilt");
+        Screenshot(lost ? "5_piece_rebuilt" : "combiner_rebuilt", dialog);
         EXPECT_EQ(Answer(dialog, "Brindle", IDOK),
                   "The file was created successfully.\n\nThe file 'holiday.bin.2' was missing or "
                   "damaged and has been rebuilt from 'holiday.bin.recovery'.");
@@ -115,6 +120,7 @@ TEST_F(Journey, CancelQuestionHoldsTheJobAndExitDuringASplitKeepsTheSettings)
         for (int reply : {IDNO, IDYES}) {
             std::string pieces = work + "Части " + std::to_string(reply) + "\\", percent;
             HWND overwrite = SplitUntilOverwriteQuestion(main, pieces);
+            Screenshot("overwrite_dialog", overwrite);
             Press(main, IDCANCEL);
             HWND question = WaitDialog(main, TITLE);
             EXPECT_EQ(Text(question, BOX_TEXT), "Are you sure you want to cancel?");
@@ -124,6 +130,7 @@ TEST_F(Journey, CancelQuestionHoldsTheJobAndExitDuringASplitKeepsTheSettings)
                 return ReadTextFile(pieces + "f.bin.2").empty() && Text(status) == percent;
             };
             EXPECT_TRUE(WaitFor([&] { return !(percent = Text(status)).empty() && held(); }));
+            Screenshot("brindle_main_splitting", main);
             EXPECT_FALSE(WaitFor([&] { return !held(); }, false, 500));
             Dismiss(question, reply);
             if (reply == IDNO) {

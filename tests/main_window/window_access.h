@@ -121,14 +121,19 @@ inline void WhileShown(HWND owner, const std::string& caption, const std::functi
     helper.join();
 }
 
-inline void Screenshot(const std::string& name)  // NAME.png in $BRINDLE_SCREENSHOTS, if set
+// NAME.png in $BRINDLE_SCREENSHOTS, if set: of the window with what lies on it, or of the screen.
+inline void Screenshot(const std::string& name, HWND window = NULL)
 {
     const char* folder = getenv("BRINDLE_SCREENSHOTS");
     if (folder == nullptr) return;
     std::string png = std::string(folder) + "/" + name + ".png";
     DeleteFileA(WindowsPathOf(png).c_str());
+    RECT r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (window != NULL) GetWindowRect(window, &r);
+    std::string crop = std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) +
+                       "+" + std::to_string(r.left) + "+" + std::to_string(r.top) + " +repage";
     // The command may return before the picture is made.
-    RunUnixCommand("import -window root -display $DISPLAY '" + png + "'");
+    RunUnixCommand("import -window root -display $DISPLAY -crop " + crop + " '" + png + "'");
     EXPECT_TRUE(WaitFor([&] { return FileExists(WindowsPathOf(png)); })) << "no screenshot " << png;
 }
 

@@ -48,13 +48,13 @@ protected:
     {
         for (int id : {IDC_FILE_BOX, IDC_BROWSE_FILE, IDC_FOLDER_BOX, IDC_BROWSE_FOLDER,
                        IDC_SIZE_CHOICE, IDC_EXIT})
-            EXPECT_EQ(Enabled(dialog, id), idle) << id;
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, id)), idle) << id;
         for (int id : {IDC_CUSTOM_NUMBER, IDC_UNIT_LIST})
-            EXPECT_EQ(Enabled(dialog, id), idle && custom) << id;
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, id)), idle && custom) << id;
         for (int id : {IDC_SPLIT, IDCANCEL}) {
             bool isDefault =
                 SendDlgItemMessageA(dialog, id, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON;
-            EXPECT_EQ(Enabled(dialog, id) + Shown(dialog, id) + isDefault,
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, id)) + Shown(dialog, id) + isDefault,
                       idle == (id == IDC_SPLIT) ? 3 : 0)
                 << id;
         }

@@ -47,10 +47,6 @@ inline bool Shown(HWND dialog, int id)
 {
     return GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE;
 }
-inline bool Enabled(HWND dialog, int id)
-{
-    return IsWindowEnabled(GetDlgItem(dialog, id));
-}
 
 // A visible dialog or box with this caption and owner (if NULL, of `process`).
 inline HWND FindDialog(HWND owner, const std::string& caption, DWORD process = 0)

@@ -54,7 +54,8 @@ protected:
         for (int id : {IDC_SPLIT, IDCANCEL}) {
             bool isDefault =
                 SendDlgItemMessageA(dialog, id, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON;
-            EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, id)) + Shown(dialog, id) + isDefault,
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, id)) +
+                          IsWindowVisible(GetDlgItem(dialog, id)) + isDefault,
                       idle == (id == IDC_SPLIT) ? 3 : 0)
                 << id;
         }
@@ -118,7 +119,8 @@ TEST_F(MainDialog, OneWorkerAtATime)
     SetDlgItemTextA(dialog, IDC_FOLDER_BOX, folder.c_str());
     PostMessageA(dialog, WM_COMMAND, IDC_SPLIT, 0);
     // The dialog goes on answering, and starts nothing while the old worker is there.
-    EXPECT_FALSE(WaitFor([&] { return !workerHeld || !Shown(dialog, IDC_SPLIT); }, true, 500));
+    EXPECT_FALSE(WaitFor(
+        [&] { return !workerHeld || !IsWindowVisible(GetDlgItem(dialog, IDC_SPLIT)); }, true, 500));
     SetEvent(releaseWorker);
     EXPECT_EQ(Answer(dialog, TITLE, IDOK, true).find(REPORT), 0u);
     SplitWorkerEnding = nullptr;

@@ -43,10 +43,6 @@ inline std::string Text(HWND window, int control = 0)
          (LPARAM)text);
     return text;
 }
-inline bool Shown(HWND dialog, int id)
-{
-    return GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE;
-}
 
 // A visible dialog or box with this caption and owner (if NULL, of `process`).
 inline HWND FindDialog(HWND owner, const std::string& caption, DWORD process = 0)

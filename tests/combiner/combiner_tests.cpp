@@ -252,7 +252,7 @@ TEST_F(Reassembly, EachPieceIsCheckedAndOneBadPieceIsRebuiltFromTheRecoveryPiece
                                LittleEndian(8, 4) + "name.bin" + LittleEndian(0x7E637F15, 4);
     std::string damagedFile = file, damagedRecord = record;
     damagedFile[600] ^= 0xFF;
-    damagedRecord[24] ^= 0x01;  // its piece size
+    damagedRecord[44] ^= 0x01;  // piece 2's CRC, guarded by the record's own CRC alone
     auto piece = [&](int n) { return folder + "name.bin." + std::to_string(n); };
     auto damage = [&](int n) {  // byte 100 of the piece
         std::string bytes = file.substr(500 * (n - 1), 500);

@@ -15,8 +15,8 @@
 namespace {
 
 // Waits until the folder has room for the program; false when the job must stop.
-bool MakeRoomForProgram(CombinerWriterHost& host, const std::string& piecesFolder,
-                        int32_t lastDisk, int64_t reserve)
+bool MakeRoomForProgram(CombinerWriterHost& host, const std::string& piecesFolder, int32_t lastDisk,
+                        int64_t reserve)
 {
     bool removable = isRemovableDrive(RootOfPath(piecesFolder).c_str());
     // The last disk is too full: ask for the one after it, once.
@@ -45,7 +45,8 @@ bool PatchedTemplate(CombinerWriterHost& host, const CombinerParameters& paramet
                      std::vector<unsigned char>& image)
 {
     CombinerSlots slots;
-    return host.loadCombinerTemplate(image) && FindCombinerSlots(image.data(), image.size(), slots) &&
+    return host.loadCombinerTemplate(image) &&
+           FindCombinerSlots(image.data(), image.size(), slots) &&
            PatchCombinerParameters(image, slots, parameters);
 }
 
@@ -71,7 +72,8 @@ CombinerWriteResult WriteCombinerProgram(CombinerWriterHost& host, const std::st
     std::string programPath = piecesFolder + CombinerProgramName(sourcePath);
     if (!mayReplaceFile(host, programPath)) return CombinerWriteResult::JobStopped;
     int64_t reserve = std::max<int64_t>(COMBINER_RESERVE, (int64_t)image.size());
-    if (!MakeRoomForProgram(host, piecesFolder, lastDisk, reserve)) return CombinerWriteResult::JobStopped;
+    if (!MakeRoomForProgram(host, piecesFolder, lastDisk, reserve))
+        return CombinerWriteResult::JobStopped;
     if (!WriteProgramFile(programPath, image)) {
         host.messageBox("Unable to create the file \"" + programPath + "\"", box::INFORMATION);
         return CombinerWriteResult::JobStopped;

@@ -47,7 +47,7 @@ std::string Quoted(const std::string& text)
 // The one end of every job: arrow cursor, flags cleared, after a success the
 // recent lists and the report (naming the recovery piece, if one was
 // written), then the dialog back to idle.
-void endSplitJob(SplitHost& host, bool success, const std::string& filePath,
+void EndJob(SplitHost& host, bool success, const std::string& filePath,
                  bool recoveryWritten = false)
 {
     host.setArrowCursor();
@@ -72,7 +72,7 @@ void endSplitJob(SplitHost& host, bool success, const std::string& filePath,
 void FailJob(SplitHost& host, const std::string& text)
 {
     host.messageBox(text, box::INFORMATION);
-    endSplitJob(host, false, "");
+    EndJob(host, false, "");
 }
 
 bool AskYes(SplitHost& host, const std::string& question)
@@ -110,7 +110,7 @@ bool PrepareFolder(SplitHost& host, SplitJob& job)
         if (!AskYes(host,
                     "Brindle can split only to the root folder on removable drives.\n"
                     "The pieces will be created in " + root + ".  OK to proceed?")) {
-            endSplitJob(host, false, "");
+            EndJob(host, false, "");
             return false;
         }
         job.piecesFolder = root;
@@ -119,7 +119,7 @@ bool PrepareFolder(SplitHost& host, SplitJob& job)
     if (isFolder(job.piecesFolder.c_str())) return true;
     if (!AskYes(host, "The folder " + Quoted(job.piecesFolder) +
                           " does not exist.\nDo you want the folder to be created?")) {
-        endSplitJob(host, false, "");
+        EndJob(host, false, "");
         return false;
     }
     if (job.piecesFolder.size() >= MAX_TEXT || !CreateFolderPath(job.piecesFolder.c_str())) {
@@ -225,7 +225,7 @@ bool prepareSplitJob(SplitHost& host, SplitJob& job, JobResources& resources)
 bool MakeRoomForPiece(SplitHost& host, const SplitJob& job, int64_t pieceBytes)
 {
     if (waitForRoom(host, job.piecesFolder, pieceBytes, job.onRemovableDrive)) return true;
-    endSplitJob(host, false, "");
+    EndJob(host, false, "");
     return false;
 }
 
@@ -291,7 +291,7 @@ bool CreatePiece(SplitHost& host, JobResources& resources, const char* piecePath
     // A path too long for its buffer is never offered for overwriting or created.
     if (pathFits && resources.piece.open(piecePath, RawFile::ForNewFile)) return true;
     if (pathFits && !mayReplaceFile(host, piecePath)) {
-        endSplitJob(host, false, "");
+        EndJob(host, false, "");
         return false;
     }
     if (!pathFits || !resources.piece.open(piecePath, RawFile::ForWriting)) {
@@ -313,7 +313,7 @@ bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
                   FileNamePart(job.filePath.c_str()), pieceNumber, (int32_t)job.pieceCount);
     bool pathFits = strlen(piecePath) < MAX_TEXT;
     if (job.onRemovableDrive && !askForDisk(host, pieceNumber, DriveName(job.piecesFolder))) {
-        endSplitJob(host, false, "");
+        EndJob(host, false, "");
         return false;
     }
     int64_t pieceBytes = std::min(remaining, job.pieceSize);
@@ -341,7 +341,7 @@ bool WriteRecoveryPiece(SplitHost& host, const SplitJob& job, JobResources& reso
     std::string path = job.piecesFolder + RecoveryPieceName(job.filePath);
     if (job.onRemovableDrive &&
         !askForDisk(host, job.pieceCount + 1, DriveName(job.piecesFolder))) {
-        endSplitJob(host, false, "");
+        EndJob(host, false, "");
         return false;
     }
     if (!MakeRoomForPiece(host, job, (int64_t)head.size() + job.pieceSize) ||
@@ -370,7 +370,7 @@ void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
     resources.source.close();
     resources.buffer.reset();
     if (cancelCheckpoint()) {
-        endSplitJob(host, false, "");
+        EndJob(host, false, "");
         return;
     }
     // Not cancelled: every byte of the file went into the checksums.
@@ -378,7 +378,7 @@ void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
     if (recoveryWritten && !WriteRecoveryPiece(host, job, resources, checksum.value_or(0))) return;
     resources.recovery.reset();
     if (cancelCheckpoint()) {
-        endSplitJob(host, false, "");
+        EndJob(host, false, "");
         return;
     }
     if (!job.takeChecksum) checksum.reset();
@@ -389,7 +389,7 @@ void FinishJob(SplitHost& host, const SplitJob& job, JobResources& resources)
                                         resources.pieceChecksums,
                                         (int32_t)job.pieceCount + (recoveryWritten ? 1 : 0)) ==
                    CombinerWriteResult::Written;
-    endSplitJob(host, written && !cancelCheckpoint(), job.filePath, recoveryWritten);
+    EndJob(host, written && !cancelCheckpoint(), job.filePath, recoveryWritten);
 }
 
 void writePieces(SplitHost& host, const SplitJob& job, JobResources& resources)

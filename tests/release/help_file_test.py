@@ -46,10 +46,11 @@ def main():
                 for path in [CONTENTS, INDEX, "help/index.html"] if path not in held]
     if failures:
         return failures
-    contents = Links(scratch, CONTENTS).links
-    failures += ["the contents do not list %s" % page for page in pages if page not in contents]
-    for source in [CONTENTS, INDEX] + pages:
-        for link in Links(scratch, source).links:
+    links = {source: Links(scratch, source).links for source in [CONTENTS, INDEX] + pages}
+    failures += ["the contents do not list %s" % page for page in pages
+                 if page not in links[CONTENTS]]
+    for source, its_links in links.items():
+        for link in its_links:
             parts = urllib.parse.urlsplit(link)
             target = posixpath.normpath(posixpath.join(posixpath.dirname(source), parts.path))
             if not (parts.scheme or parts.netloc or target in held):

@@ -306,7 +306,9 @@ TEST_F(Splitting, RemovableDriveTakesOneDiskPerPieceInItsRootFolder)
                 EXPECT_TRUE(disk.empty() || InsertDiskInDriveA(disks + disk)) << disk;
             });
         EXPECT_EQ(Listing(WindowsPathOf(disks)), c.files);  // in the root, one disk per piece
-        if (c.recovery) EXPECT_EQ(writtenLastDisk, 4);
+        if (c.recovery) {
+            EXPECT_EQ(writtenLastDisk, 4);
+        }
         RemoveTestFolder(WindowsPathOf(disks));
     }
     InsertDiskInDriveA(drives + std::string("/empty"));

@@ -35,18 +35,21 @@ struct ChecksumThread::State {
     // Under the lock.
     const void* data = nullptr;
     size_t size = 0;
-    unsigned char* xorInto = nullptr;
+    unsigned char* foldInto = nullptr;
+    Fold fold = XOR_INTO;
     bool chunkWaiting = false;  // started and not yet taken
     bool stopping = false;
     uint32_t crc = 0;
     uint32_t pieceCrc = 0;
 
     // Outside the lock on the thread, or in line without one.
-    void take(const void* chunk, size_t chunkSize, unsigned char* target)
+    void take(const void* chunk, size_t chunkSize, unsigned char* target, Fold how)
     {
         crc = Crc32Update(crc, chunk, chunkSize);
         pieceCrc = Crc32Update(pieceCrc, chunk, chunkSize);
-        if (target) XorInto(target, static_cast<const unsigned char*>(chunk), chunkSize);
+        if (target && how == COPY_INTO) memcpy(target, chunk, chunkSize);
+        if (target && how == XOR_INTO)
+            XorInto(target, static_cast<const unsigned char*>(chunk), chunkSize);
     }
 
     static DWORD WINAPI TakeChunks(void* parameter)
@@ -60,7 +63,7 @@ struct ChecksumThread::State {
             if (!state.chunkWaiting) break;
             // While chunkWaiting is set, only this thread touches the CRCs.
             call.unlock(&state.lock);
-            state.take(state.data, state.size, state.xorInto);
+            state.take(state.data, state.size, state.foldInto, state.fold);
             call.lock(&state.lock);
             state.chunkWaiting = false;
             call.wake(&state.chunkTaken);
@@ -119,17 +122,18 @@ ChecksumThread::~ChecksumThread()
     s.~State();
 }
 
-void ChecksumThread::startChunk(const void* data, size_t size, unsigned char* xorInto)
+void ChecksumThread::startChunk(const void* data, size_t size, unsigned char* foldInto, Fold fold)
 {
     State& s = state();
     if (!s.thread) {
-        s.take(data, size, xorInto);
+        s.take(data, size, foldInto, fold);
         return;
     }
     s.calls.lock(&s.lock);
     s.data = data;
     s.size = size;
-    s.xorInto = xorInto;
+    s.foldInto = foldInto;
+    s.fold = fold;
     s.chunkWaiting = true;
     s.calls.unlock(&s.lock);
     s.calls.wake(&s.chunkStarted);
@@ -163,9 +167,9 @@ void ChecksumThread::startPiece()
 }
 
 bool WriteTakingChecksum(RawFile& file, const void* chunk, size_t size, ChecksumThread* checksum,
-                         unsigned char* xorInto)
+                         unsigned char* foldInto, ChecksumThread::Fold fold)
 {
-    if (checksum) checksum->startChunk(chunk, size, xorInto);
+    if (checksum) checksum->startChunk(chunk, size, foldInto, fold);
     bool written = file.writeExact(chunk, size);
     if (checksum) checksum->finishChunk();
     return written;

@@ -134,8 +134,9 @@ std::string FileCannotBeCopiedText(const std::string& filePath)
     return "The file " + Quoted(filePath) + "\nis either in use or does not exist.";
 }
 
-// The limits of a recovery piece and its buffer, zeroed; false when the job
-// has been ended.
+// The limits of a recovery piece and its buffer; false when the job has been
+// ended. The first piece is copied into the buffer, and what it does not
+// cover (a single piece shorter than the size chosen) is zeroed now.
 bool PrepareRecovery(SplitHost& host, const SplitJob& job, JobResources& resources)
 {
     if (job.pieceSize > MAX_RECOVERY_PIECE_SIZE) {
@@ -155,7 +156,9 @@ bool PrepareRecovery(SplitHost& host, const SplitJob& job, JobResources& resourc
         FailJob(host, "There is not enough memory to make the recovery piece.");
         return false;
     }
-    memset(resources.recovery.get(), 0, (size_t)job.pieceSize);
+    int64_t firstPieceBytes = std::min(job.fileSize, job.pieceSize);
+    memset(resources.recovery.get() + firstPieceBytes, 0,
+           (size_t)(job.pieceSize - firstPieceBytes));
     return true;
 }
 
@@ -247,9 +250,10 @@ size_t LargestChunk(const SplitJob& job)
     return job.onRemovableDrive ? REMOVABLE_CHUNK_SIZE : COPY_BUFFER_SIZE;
 }
 
-// Copies the next pieceBytes bytes of the source into the open piece.
+// Copies the next pieceBytes bytes of the source into the open piece; with
+// a recovery piece they go into its buffer as `fold` says.
 CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& resources,
-                         int64_t pieceBytes, int64_t& bytesCopied)
+                         int64_t pieceBytes, int64_t& bytesCopied, ChecksumThread::Fold fold)
 {
     size_t largestChunk = LargestChunk(job);
     ChecksumThread* checksum = resources.checksum ? &*resources.checksum : nullptr;
@@ -264,8 +268,8 @@ CopyResult CopyIntoPiece(SplitHost& host, const SplitJob& job, JobResources& res
         // written: the file is read once.
         unsigned char* recovery = resources.recovery ? resources.recovery.get() + inPiece : nullptr;
         inPiece += (int64_t)chunk;
-        if (!WriteTakingChecksum(resources.piece, resources.buffer.get(), chunk, checksum,
-                                 recovery)) {
+        if (!WriteTakingChecksum(resources.piece, resources.buffer.get(), chunk, checksum, recovery,
+                                 fold)) {
             FailJob(host, "An error occurred while writing to the file\n" +
                               Quoted(resources.piece.path()));
             return CopyResult::Failed;
@@ -319,8 +323,10 @@ bool WritePiece(SplitHost& host, const SplitJob& job, JobResources& resources,
     int64_t pieceBytes = std::min(remaining, job.pieceSize);
     if (!MakeRoomForPiece(host, job, pieceBytes)) return false;
     if (!CreatePiece(host, resources, piecePath, pathFits)) return false;
+    ChecksumThread::Fold fold =
+        pieceNumber == 1 ? ChecksumThread::COPY_INTO : ChecksumThread::XOR_INTO;
     if (!cancelCheckpoint() &&
-        CopyIntoPiece(host, job, resources, pieceBytes, bytesCopied) == CopyResult::Failed)
+        CopyIntoPiece(host, job, resources, pieceBytes, bytesCopied, fold) == CopyResult::Failed)
         return false;
     resources.piece.close();
     return true;

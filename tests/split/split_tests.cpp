@@ -241,6 +241,15 @@ TEST_F(Splitting, RecoveryPieceFollowsThePiecesAndItsLimitsAreCheckedBeforeAnyPi
                     LittleEndian(0x30F94927, 4) + together);
     EXPECT_TRUE(std::string(writtenList.begin(), writtenList.end()) == list);
     RemoveTestFolder(pieces);
+    // One piece shorter than the size chosen: its bytes, then zeros.
+    CreateDirectoryA(pieces.c_str(), NULL);
+    Run(folder + "r.bin", pieces, 2000,
+        {"writer: " + folder + "r.bin " + pieces + " 1 1250 59892572",
+         Report("r.bin", "Create_r.exe") + RECOVERY_NOTE});
+    std::string single = ReadTextFile(pieces + "r.bin.recovery");
+    EXPECT_TRUE(single.size() > 2000 &&
+                single.substr(single.size() - 2000) == bytes + std::string(750, '\0'));
+    RemoveTestFolder(pieces);
     // Cancelled after the last piece: nothing more is written.
     Run(folder + "r.bin", folder, 500, {}, {}, {}, "status:   100%");
     EXPECT_FALSE(FileExists(folder + "r.bin.recovery"));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <stdio.h>
+#include <string.h>
 
 #include <deque>
 #include <functional>
@@ -73,9 +74,13 @@ public:
         image.assign(bytes.begin(), bytes.end());
         return !image.empty();
     }
+    // Filled with a byte no test file holds there: nothing may rely on fresh memory being zero.
     std::unique_ptr<unsigned char[]> obtainCopyBuffer(size_t n) override
     {
-        return n <= largestBuffer ? SplitHost::obtainCopyBuffer(n) : nullptr;
+        if (n > largestBuffer) return nullptr;
+        auto buffer = SplitHost::obtainCopyBuffer(n);
+        if (buffer) memset(buffer.get(), 0xA5, n);
+        return buffer;
     }
     void record(const std::string& line)  // also for stand-ins of the job's other parts
     {

@@ -47,8 +47,10 @@ struct ChecksumThread::State {
     {
         crc = Crc32Update(crc, chunk, chunkSize);
         pieceCrc = Crc32Update(pieceCrc, chunk, chunkSize);
-        if (target && how == COPY_INTO) memcpy(target, chunk, chunkSize);
-        if (target && how == XOR_INTO)
+        if (!target) return;
+        if (how == COPY_INTO)
+            memcpy(target, chunk, chunkSize);
+        else
             XorInto(target, static_cast<const unsigned char*>(chunk), chunkSize);
     }
 
